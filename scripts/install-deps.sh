@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game, its tools and its tests need.
+# Only packages that are missing are installed; as a normal user it uses sudo.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libsdl2-dev libsdl2-mixer-dev libglew-dev libgl-dev libglu1-mesa-dev libx11-dev
+  libfreetype-dev libfontconfig-dev fonts-liberation libimgui-dev
+  libjpeg62-turbo-dev libgtest-dev
+  libgl1-mesa-dri xvfb xauth xdotool xclip x11-utils
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,1 @@
+int glasswakeMain() { return 0; }

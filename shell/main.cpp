@@ -1,0 +1,3 @@
+int glasswakeMain();
+
+int main() { return glasswakeMain(); }

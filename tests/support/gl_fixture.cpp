@@ -1,0 +1,106 @@
+#include "support/gl_fixture.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+
+namespace {
+
+SDL_Window* g_window = nullptr;
+SDL_GLContext g_context = nullptr;
+bool g_tried = false;
+int g_errors = 0;
+bool g_expectErrors = false;
+
+void GLAPIENTRY onDebugMessage(GLenum source, GLenum type, GLuint id, GLenum severity, GLsizei length,
+                               const GLchar* message, const void* user)
+{
+    if (type != GL_DEBUG_TYPE_ERROR)
+        return;
+    ++g_errors;
+    if (!g_expectErrors)
+        ADD_FAILURE() << "GL error: " << message;
+}
+
+bool ensureContext()
+{
+    if (g_tried)
+        return g_context != nullptr;
+    g_tried = true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
+        return false;
+    }
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, SDL_GL_CONTEXT_DEBUG_FLAG);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    g_window = SDL_CreateWindow("glasswake tests", 0, 0, GLTest::kWidth, GLTest::kHeight,
+                                SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!g_window) {
+        std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
+        return false;
+    }
+    g_context = SDL_GL_CreateContext(g_window);
+    if (!g_context) {
+        std::fprintf(stderr, "GL context: %s\n", SDL_GetError());
+        return false;
+    }
+    glewExperimental = GL_TRUE;
+    glewInit();
+    glGetError();  // GLEW may leave an error behind
+    if (GLEW_KHR_debug) {
+        glEnable(GL_DEBUG_OUTPUT);
+        glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
+        glDebugMessageCallback(onDebugMessage, nullptr);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool glContextAvailable() { return ensureContext(); }
+
+void GLTest::SetUp()
+{
+    if (!ensureContext())
+        GTEST_SKIP() << "no GL context (is DISPLAY set?)";
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, kWidth, kHeight);
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
+    g_errors = 0;
+    g_expectErrors = false;
+}
+
+void GLTest::TearDown()
+{
+    if (!g_context)
+        return;
+    GLenum err = glGetError();
+    EXPECT_EQ(err, static_cast<GLenum>(GL_NO_ERROR)) << "glGetError at end of test: 0x" << std::hex << err;
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+std::vector<uint8_t> GLTest::readPixels(int x, int y, int w, int h)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+void GLTest::pixelAt(int x, int y, uint8_t rgba[4])
+{
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
+
+int GLTest::errorCount() { return g_errors; }
+void GLTest::resetErrors() { g_errors = 0; }
+void GLTest::expectErrors(bool expect) { g_expectErrors = expect; }
