@@ -48,6 +48,12 @@ public:
 
     // --- textures (assets/textures.cpp) ---
     void loadTexture(const char* fileName, int32_t slot);
+    void loadTextureWithAlpha(const char* colourFile, const char* alphaFile, int32_t slot);
+    void loadNormalMap(const char* heightFile, int32_t slot);
+    void createNoiseTexture(int32_t slot, int32_t width, int32_t height, int32_t ignored);
+
+    // --- 3DS scenes (assets/scene_import.cpp) ---
+    void importScene(int32_t sceneIndex, double scale, const char* fileName);
 };
 
 // The program's one Renderer.
