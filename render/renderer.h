@@ -46,6 +46,9 @@ public:
     void resetDrawState();
     void loadBasis(const Vec3& axisX, const Vec3& axisY, const Vec3& axisZ);
 
+    // --- render targets (render_targets.cpp) ---
+    void endRenderTarget();  // draw into the window again
+
     // --- textures (assets/textures.cpp) ---
     void loadTexture(const char* fileName, int32_t slot);
     void loadTextureWithAlpha(const char* colourFile, const char* alphaFile, int32_t slot);

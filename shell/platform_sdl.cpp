@@ -324,3 +324,21 @@ void cursorPosition(int& x, int& y)
 }
 
 }  // namespace platform
+
+// --- clipboard ---------------------------------------------------------------------
+
+#include "shell/x11_clipboard.h"
+
+namespace platform {
+
+bool setClipboardText(const std::string& text)
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::string(driver) == "x11" &&
+        x11clipboard::handOver(executableDirectory() + "glasswake-clipboard", text))
+        return true;
+    // Elsewhere the system keeps the text itself (or we hold it while we live).
+    return SDL_SetClipboardText(text.c_str()) == 0;
+}
+
+}  // namespace platform

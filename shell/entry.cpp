@@ -1,1 +1,0 @@
-int glasswakeMain() { return 0; }

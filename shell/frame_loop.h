@@ -1,0 +1,54 @@
+// frame_loop.h - start-up of the production and the per-frame driver.
+//
+// initDemo prepares the Renderer, creates the parts and starts the clock;
+// drawFrame measures the frame delta, fills FrameInputs, draws the game part
+// and, once Escape has been pressed, fades to black and ends the process.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/frame_inputs.h"
+#include "shell/parts.h"
+
+// Stopwatch on the high-resolution performance counter.
+struct FrameTimer {
+    int64_t lastCount = 0;
+    double elapsed = 0.0;  // seconds since reset
+    // The counter source; tests replace them.
+    int64_t (*counter)() = nullptr;
+    int64_t (*frequency)() = nullptr;
+
+    void reset();
+    double read();
+};
+
+constexpr double FADE_RATE = 101.8;  // per second
+
+extern double demoTime;
+extern double frameDelta;
+extern double previousRead;
+extern bool ending;
+extern double endStart;
+extern FrameTimer frameTimer;
+extern FrameInputs frameInputs;
+
+// The two parts and the start-up inputs record, alive for the whole run.
+extern parts* loaderPart;
+extern parts* gamePart;
+extern FrameInputs* startupInputs;
+
+void initDemo();
+void drawFrame();
+
+// Delta since the previous measurement (never negative); advances previousRead.
+double measureFrameDelta();
+// Screen cursor position to the inputs' mouse values.
+double mouseXFromCursor(int cursorX);
+double mouseYFromCursor(int cursorY);
+// Fade level (0 clear ... 1 black) and FrameInputs values[10], t seconds after Escape.
+double exitFadeLevel(double t);
+double exitFadeValue10(double t);
+// Darkens the frame by the fade level; ends the process once it is black.
+void drawExitFade();
+// Creates the loader and game parts in their fixed order (inside initDemo).
+void createParts();

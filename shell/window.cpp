@@ -1,0 +1,226 @@
+#include "shell/window.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "render/renderer.h"
+#include "shell/dev_aids.h"
+#include "shell/display_settings.h"
+#include "shell/frame_loop.h"
+
+bool active = true;
+bool keys[256] = {};
+bool leftButton = false;
+bool rightButton = false;
+double wheel = 0.0;
+
+const char* const WINDOW_TITLE = " =      Glasswake - Vexa 2009 = ";
+
+using platform::MessageIcon;
+
+static void showError(const char* text, MessageIcon icon = MessageIcon::Exclamation)
+{
+    platform::messageBox(text, "ERROR", icon);
+}
+
+static void showShutdownError(const char* text)
+{
+    platform::messageBox(text, "SHUTDOWN ERROR", MessageIcon::Information);
+}
+
+bool createGLWindow(const char* title, int32_t width, int32_t height, int32_t bits, bool fullscreenFlag)
+{
+    fullscreen = fullscreenFlag;
+
+    if (fullscreen && !platform::fullscreenModeAvailable(width, height, bits)) {
+        const auto answer = platform::messageBox(
+            "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?",
+            "Vexa GL ;-)", MessageIcon::Exclamation, platform::MessageButtons::YesNo);
+        if (answer != platform::MessageResult::Yes) {
+            showError("Program Will Now Close.", MessageIcon::Stop);
+            return false;
+        }
+        fullscreen = false;
+    }
+    if (fullscreen)
+        platform::showCursor(false);
+
+    platform::WindowDesc desc;
+    desc.title = title;
+    desc.x = fullscreen ? 0 : 50;
+    desc.y = fullscreen ? 0 : 50;
+    desc.width = width;
+    desc.height = height;
+    desc.fullscreen = fullscreen;
+    if (!platform::choosePixelFormat()) {
+        showError("Can't Find A Suitable PixelFormat (1).");
+        return false;
+    }
+    if (!platform::createWindow(desc)) {
+        killGLWindow();
+        showError("Window Creation Error.");
+        return false;
+    }
+    if (!platform::createGLContext()) {
+        killGLWindow();
+        showError("Can't Create A GL Rendering Context.");
+        return false;
+    }
+    if (!platform::makeGLContextCurrent()) {
+        killGLWindow();
+        showError("Can't Activate The GL Rendering Context.");
+        return false;
+    }
+
+    platform::showWindow();
+    resizeGLScene(width, height);
+
+    // The shader layer's context is created here once it exists.
+
+    if (!initGL()) {
+        killGLWindow();
+        showError("Initialization Failed.");
+        return false;
+    }
+
+    // The outline font is created here once it exists.
+    return true;
+}
+
+void killGLWindow()
+{
+    if (fullscreen) {
+        platform::restoreDesktopMode();
+        platform::showCursor(true);
+    }
+    if (platform::hasGLContext()) {
+        if (!platform::releaseGLContext())
+            showShutdownError("Release Of DC And RC Failed.");
+        if (!platform::deleteGLContext())
+            showShutdownError("Release Rendering Context Failed.");
+    }
+    if (platform::hasWindow() && !platform::destroyWindow())
+        showShutdownError("Could Not Release hWnd.");
+}
+
+void resizeGLScene(int32_t width, int32_t height)
+{
+    if (height == 0)
+        height = 1;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(width) / height, 0.1, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+bool initGL()
+{
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    initDemo();
+    return true;
+}
+
+// Arrow keys nudge two free offsets of the inputs. The step runs once per
+// event that reaches default handling, as the original window procedure did.
+static void arrowKeyStep()
+{
+    const double dt = frameDelta;
+    if (keys[VK_UP_KEY])
+        frameInputs.arrowY += 1.5 * dt;
+    if (keys[VK_DOWN_KEY])
+        frameInputs.arrowY -= 1.5 * dt;
+    if (keys[VK_LEFT_KEY])
+        frameInputs.arrowX -= dt;
+    if (keys[VK_RIGHT_KEY])
+        frameInputs.arrowX += dt;
+}
+
+void windowProc(const platform::Event& event)
+{
+    using platform::EventType;
+    switch (event.type) {
+    case EventType::Activate:
+        active = !event.minimised;
+        return;
+    case EventType::Close:
+        platform::postQuit(0);
+        return;
+    case EventType::KeyDown:
+    case EventType::KeyUp:
+        if (event.virtualKey > 0 && event.virtualKey < 256)
+            keys[event.virtualKey] = event.type == EventType::KeyDown;
+        return;
+    case EventType::Size:
+        resizeGLScene(event.width, event.height);
+        return;
+    case EventType::MouseWheel:
+        wheel += event.wheelDelta / 600.0;
+        return;
+    case EventType::LButtonDown:
+    case EventType::LButtonUp:
+        leftButton = event.type == EventType::LButtonDown;
+        break;
+    case EventType::RButtonDown:
+    case EventType::RButtonUp:
+        rightButton = event.type == EventType::RButtonDown;
+        break;
+    case EventType::MButtonDown:
+        recordCameraMarker(frameInputs);
+        break;
+    default:
+        break;
+    }
+    arrowKeyStep();
+}
+
+int runMessageLoop()
+{
+    for (;;) {
+        platform::Event event;
+        if (platform::pollEvent(event)) {
+            if (event.type == platform::EventType::Quit)
+                return event.quitCode;
+            windowProc(event);
+            continue;
+        }
+        if (active)
+            drawFrame();
+        else
+            usleep(5000);  // minimised: keep swapping, but do not spin a core
+        if (keys[VK_ESCAPE_KEY] && !ending) {
+            ending = true;
+            endStart = demoTime;
+        }
+        platform::swapBuffers();
+    }
+}
+
+int glasswakeMain()
+{
+    if (!platform::init()) {
+        std::fprintf(stderr, "Glasswake needs a graphical display.\n");
+        return 0;
+    }
+    // Asset folders are opened by relative name; they sit beside the executable.
+    if (chdir(platform::executableDirectory().c_str()) != 0)
+        std::fprintf(stderr, "Glasswake: cannot enter %s\n", platform::executableDirectory().c_str());
+
+    enumerateDisplayModes();
+    runSettingsDialog();
+
+    if (!createGLWindow(WINDOW_TITLE, windowWidth, windowHeight, 32, fullscreen))
+        return 0;
+    platform::disableScreenSaver();
+
+    const int code = runMessageLoop();
+    killGLWindow();
+    return code;
+}

@@ -1,0 +1,37 @@
+// window.h - the process entry point, the one top-level window with its GL
+// context, the window procedure and the non-blocking message loop.
+#pragma once
+
+#include <cstdint>
+
+#include "shell/platform.h"
+
+// Raw input state, copied into FrameInputs by the frame loop.
+extern bool active;          // false while the window is minimised
+extern bool keys[256];       // by Windows virtual-key code
+extern bool leftButton;
+extern bool rightButton;
+extern double wheel;         // 0.2 per wheel notch
+
+constexpr int VK_ESCAPE_KEY = 27;
+constexpr int VK_LEFT_KEY = 37;
+constexpr int VK_UP_KEY = 38;
+constexpr int VK_RIGHT_KEY = 39;
+constexpr int VK_DOWN_KEY = 40;
+
+extern const char* const WINDOW_TITLE;
+
+bool createGLWindow(const char* title, int32_t width, int32_t height, int32_t bits, bool fullscreenFlag);
+// Releases whatever exists; safe on a half-built window.
+void killGLWindow();
+// Viewport and the default 45-degree projection.
+void resizeGLScene(int32_t width, int32_t height);
+// Default GL state, then initDemo.
+bool initGL();
+// The window procedure: applies one event to the input state.
+void windowProc(const platform::Event& event);
+// Runs until the quit message arrives; returns its code.
+int runMessageLoop();
+
+// The program: settings dialog, window, loop, teardown.
+int glasswakeMain();

@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include "shell/dev_aids.h"
+#include "shell/frame_loop.h"
+#include "shell/platform.h"
+#include "shell/window.h"
+
+namespace {
+
+int64_t g_fakeCount = 0;
+int64_t fakeCounter() { return g_fakeCount; }
+int64_t fakeFrequency() { return 1000; }
+
+class FrameTimerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_fakeCount = 5000;
+        frameTimer.counter = fakeCounter;
+        frameTimer.frequency = fakeFrequency;
+        frameTimer.reset();
+        previousRead = frameTimer.read();
+    }
+    void TearDown() override { frameTimer = FrameTimer{}; }
+};
+
+}  // namespace
+
+TEST_F(FrameTimerTest, ReadAccumulatesSecondsSinceReset)
+{
+    g_fakeCount += 250;
+    EXPECT_DOUBLE_EQ(frameTimer.read(), 0.25);
+    g_fakeCount += 750;
+    EXPECT_DOUBLE_EQ(frameTimer.read(), 1.0);
+    frameTimer.reset();
+    EXPECT_DOUBLE_EQ(frameTimer.read(), 0.0);
+}
+
+TEST_F(FrameTimerTest, FirstDeltaAfterStartIsZeroAndDeltasFollowTheCounter)
+{
+    EXPECT_DOUBLE_EQ(measureFrameDelta(), 0.0);
+    g_fakeCount += 16;
+    EXPECT_DOUBLE_EQ(measureFrameDelta(), 0.016);
+}
+
+TEST_F(FrameTimerTest, CounterGoingBackwardsGivesZeroDelta)
+{
+    g_fakeCount += 100;
+    measureFrameDelta();
+    g_fakeCount -= 500;
+    EXPECT_DOUBLE_EQ(measureFrameDelta(), 0.0);
+    g_fakeCount += 20;
+    EXPECT_GE(measureFrameDelta(), 0.0);
+}
+
+TEST(FrameInputsMapping, CursorMapsAroundScreenPoint400By300)
+{
+    EXPECT_DOUBLE_EQ(mouseXFromCursor(400), 0.0);
+    EXPECT_DOUBLE_EQ(mouseYFromCursor(300), 0.0);
+    EXPECT_DOUBLE_EQ(mouseXFromCursor(0), -7.0);
+    EXPECT_DOUBLE_EQ(mouseYFromCursor(0), -7.0);
+    EXPECT_DOUBLE_EQ(mouseXFromCursor(800), 7.0);
+}
+
+TEST(ExitFade, LevelRisesAtFadeRateAndValue10FallsFiveTimesFaster)
+{
+    EXPECT_DOUBLE_EQ(exitFadeLevel(0.0), 0.0);
+    EXPECT_DOUBLE_EQ(exitFadeValue10(0.0), 1.0);
+    const double t = 0.5 / FADE_RATE;
+    EXPECT_NEAR(exitFadeLevel(t), 0.5, 1e-12);
+    EXPECT_DOUBLE_EQ(exitFadeValue10(t), 0.0);  // 5 x 0.5 clamps to 1
+    EXPECT_NEAR(exitFadeValue10(0.1 / FADE_RATE), 0.5, 1e-12);
+    EXPECT_DOUBLE_EQ(exitFadeLevel(1.0), 1.0);
+    EXPECT_DOUBLE_EQ(exitFadeLevel(-1.0), 0.0);
+}
+
+TEST(FrameInputsCopy, CopyOwnsItsMarkers)
+{
+    FrameInputs a;
+    a.markers.push_back(makeVec3(1, 2, 3));
+    a.values[10] = 0.5;
+    a.keyStates[27] = 1;
+    FrameInputs b = a;
+    b.markers.push_back(makeVec3(4, 5, 6));
+    b.markers[0].x = 9;
+    EXPECT_EQ(a.markers.size(), 1u);
+    EXPECT_FLOAT_EQ(a.markers[0].x, 1.0f);
+    EXPECT_DOUBLE_EQ(b.values[10], 0.5);
+    EXPECT_EQ(b.keyStates[27], 1);
+    EXPECT_EQ(b.markerDefault.kind, VEC_PLAIN);
+}
+
+TEST(CameraLog, EachMiddleClickAddsAMarkerAndThreeLines)
+{
+    cameraLog.clear();
+    FrameInputs in;
+    in.mouseX = 4.2;
+    in.mouseY = -1.25;
+    in.wheel = 0.2;
+    in.markerX = 1.0 / 3.0;
+    in.markerY = 1234567.0;
+    in.markerZ = -0.5;
+    recordCameraMarker(in);
+    in.mouseX = 0.0;
+    recordCameraMarker(in);
+
+    ASSERT_EQ(in.markers.size(), 2u);
+    EXPECT_EQ(in.markers[1].kind, VEC_PLAIN);
+    EXPECT_FLOAT_EQ(in.markers[0].x, 1.0f / 3.0f);
+    const std::string one = "Cam :4.2,-1.25,0.2  \nPnt :0.333333,1.23457e+06,-0.5  \n \nMCr :0,0,0  \n \n";
+    const std::string two = "Cam :0,-1.25,0.2  \nPnt :0.333333,1.23457e+06,-0.5  \n \nMCr :0,0,0  \n \n";
+    EXPECT_EQ(cameraLog, one + two);
+    cameraLog.clear();
+}
+
+// --- the window procedure -----------------------------------------------------
+
+namespace {
+
+class WindowProcTest : public ::testing::Test {
+protected:
+    void SetUp() override { reset(); }
+    void TearDown() override { reset(); }
+    static void reset()
+    {
+        std::fill(std::begin(keys), std::end(keys), false);
+        leftButton = rightButton = false;
+        wheel = 0.0;
+        active = true;
+        frameDelta = 0.0;
+        frameInputs = FrameInputs{};
+        cameraLog.clear();
+    }
+    static void send(platform::EventType type, int vk = 0)
+    {
+        platform::Event e;
+        e.type = type;
+        e.virtualKey = vk;
+        e.wheelDelta = 120;
+        windowProc(e);
+    }
+};
+
+}  // namespace
+
+TEST_F(WindowProcTest, KeysAndButtonsFollowTheirEvents)
+{
+    using platform::EventType;
+    send(EventType::KeyDown, VK_ESCAPE_KEY);
+    EXPECT_TRUE(keys[VK_ESCAPE_KEY]);
+    send(EventType::KeyUp, VK_ESCAPE_KEY);
+    EXPECT_FALSE(keys[VK_ESCAPE_KEY]);
+    send(EventType::KeyDown, 300);  // out of range: ignored, no write past the table
+    send(EventType::LButtonDown);
+    send(EventType::RButtonDown);
+    EXPECT_TRUE(leftButton);
+    EXPECT_TRUE(rightButton);
+    send(EventType::LButtonUp);
+    EXPECT_FALSE(leftButton);
+}
+
+TEST_F(WindowProcTest, WheelNotchAddsOneFifth)
+{
+    send(platform::EventType::MouseWheel);
+    send(platform::EventType::MouseWheel);
+    EXPECT_DOUBLE_EQ(wheel, 0.4);
+}
+
+TEST_F(WindowProcTest, MinimisingDeactivates)
+{
+    platform::Event e;
+    e.type = platform::EventType::Activate;
+    e.minimised = true;
+    windowProc(e);
+    EXPECT_FALSE(active);
+    e.minimised = false;
+    windowProc(e);
+    EXPECT_TRUE(active);
+}
+
+TEST_F(WindowProcTest, ArrowStepRunsPerDefaultHandledEventNotOnKeys)
+{
+    using platform::EventType;
+    frameDelta = 0.1;
+    send(EventType::KeyDown, VK_UP_KEY);
+    send(EventType::KeyDown, VK_RIGHT_KEY);
+    EXPECT_DOUBLE_EQ(frameInputs.arrowY, 0.0);  // key messages return before the step
+    send(EventType::Other);
+    send(EventType::Other);
+    EXPECT_NEAR(frameInputs.arrowY, 0.3, 1e-12);
+    EXPECT_NEAR(frameInputs.arrowX, 0.2, 1e-12);
+    send(EventType::KeyUp, VK_UP_KEY);
+    send(EventType::KeyDown, VK_DOWN_KEY);
+    send(EventType::KeyUp, VK_RIGHT_KEY);
+    send(EventType::KeyDown, VK_LEFT_KEY);
+    send(EventType::LButtonDown);
+    EXPECT_NEAR(frameInputs.arrowY, 0.15, 1e-12);
+    EXPECT_NEAR(frameInputs.arrowX, 0.1, 1e-12);
+}
+
+TEST_F(WindowProcTest, MiddleClickRecordsAMarker)
+{
+    send(platform::EventType::MButtonDown);
+    EXPECT_EQ(frameInputs.markers.size(), 1u);
+    EXPECT_EQ(cameraLog.rfind("Cam :", 0), 0u);
+}
+
+TEST(VirtualKeys, SdlKeysMapToWindowsCodes)
+{
+    EXPECT_EQ(platform::virtualKeyFromKeycode(27), 27);    // SDLK_ESCAPE
+    EXPECT_EQ(platform::virtualKeyFromKeycode('a'), 'A');  // letters are upper case codes
+    EXPECT_EQ(platform::virtualKeyFromKeycode('z'), 'Z');
+    EXPECT_EQ(platform::virtualKeyFromKeycode('7'), '7');
+    EXPECT_EQ(platform::virtualKeyFromKeycode(' '), 32);
+    EXPECT_EQ(platform::virtualKeyFromKeycode('\r'), 13);
+    EXPECT_EQ(platform::virtualKeyFromKeycode(0x40000050), 37);  // SDLK_LEFT
+    EXPECT_EQ(platform::virtualKeyFromKeycode(0x40000052), 38);  // SDLK_UP
+    EXPECT_EQ(platform::virtualKeyFromKeycode(0x4000004F), 39);  // SDLK_RIGHT
+    EXPECT_EQ(platform::virtualKeyFromKeycode(0x40000051), 40);  // SDLK_DOWN
+    EXPECT_EQ(platform::virtualKeyFromKeycode(0x4000003A), 0x70);  // F1
+}
