@@ -43,4 +43,4 @@ start_game() {
   trap 'kill -9 $GAME_PID 2>/dev/null || true' EXIT
 }
 
-set_clipboard() { printf '%s' "$1" | xclip -selection clipboard -i; }
+set_clipboard() { printf "%s" "$1" | xclip -selection clipboard -i >/dev/null 2>&1; }
