@@ -181,6 +181,14 @@ void windowProc(const platform::Event& event)
     arrowKeyStep();
 }
 
+void startExitFadeOnEscape()
+{
+    if (keys[VK_ESCAPE_KEY] && !ending) {
+        ending = true;
+        endStart = demoTime;
+    }
+}
+
 int runMessageLoop()
 {
     for (;;) {
@@ -195,10 +203,7 @@ int runMessageLoop()
             drawFrame();
         else
             usleep(5000);  // minimised: keep swapping, but do not spin a core
-        if (keys[VK_ESCAPE_KEY] && !ending) {
-            ending = true;
-            endStart = demoTime;
-        }
+        startExitFadeOnEscape();
         platform::swapBuffers();
     }
 }

@@ -30,6 +30,8 @@ void resizeGLScene(int32_t width, int32_t height);
 bool initGL();
 // The window procedure: applies one event to the input state.
 void windowProc(const platform::Event& event);
+// Begins the exit fade when Escape is held; holding it longer changes nothing.
+void startExitFadeOnEscape();
 // Runs until the quit message arrives; returns its code.
 int runMessageLoop();
 

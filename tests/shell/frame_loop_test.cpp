@@ -219,3 +219,20 @@ TEST(VirtualKeys, SdlKeysMapToWindowsCodes)
     EXPECT_EQ(platform::virtualKeyFromKeycode(0x40000051), 40);  // SDLK_DOWN
     EXPECT_EQ(platform::virtualKeyFromKeycode(0x4000003A), 0x70);  // F1
 }
+
+TEST_F(WindowProcTest, HeldEscapeStartsTheFadeOnce)
+{
+    ending = false;
+    demoTime = 12.0;
+    startExitFadeOnEscape();
+    EXPECT_FALSE(ending);
+    send(platform::EventType::KeyDown, VK_ESCAPE_KEY);
+    startExitFadeOnEscape();
+    EXPECT_TRUE(ending);
+    EXPECT_DOUBLE_EQ(endStart, 12.0);
+    demoTime = 12.5;
+    startExitFadeOnEscape();
+    EXPECT_DOUBLE_EQ(endStart, 12.0);
+    ending = false;
+    demoTime = 0.0;
+}
