@@ -19,6 +19,7 @@ struct FrameInputs;
 // absolute entries of the texture-name table.
 constexpr int32_t ABSOLUTE_TEXTURE_INDEX = 85000;
 constexpr int32_t TEXTURE_TABLE_SIZE = 400000;
+constexpr int32_t RENDER_TARGET_SLOTS = 16;
 
 class Renderer {
 public:
@@ -47,6 +48,21 @@ public:
     void loadBasis(const Vec3& axisX, const Vec3& axisY, const Vec3& axisZ);
 
     // --- render targets (render_targets.cpp) ---
+    // Each slot: a (multisampled) framebuffer with two RGBA8 colour buffers and
+    // a 24-bit depth buffer, plus a resolve framebuffer whose colour
+    // attachments are textures of the texture table.
+    GLuint targetColour0[RENDER_TARGET_SLOTS] = {};
+    GLuint targetColour1[RENDER_TARGET_SLOTS] = {};
+    GLuint targetDepth[RENDER_TARGET_SLOTS] = {};
+    GLuint targetDrawFramebuffer[RENDER_TARGET_SLOTS] = {};
+    GLuint targetResolveFramebuffer[RENDER_TARGET_SLOTS] = {};
+
+    void createRenderTarget(int32_t slot, int32_t width, int32_t height, int32_t samples);
+    void attachTexture(int32_t slot, int32_t attachment, int32_t textureIndex);
+    // Draws into the slot's first count (1 ... 3) colour attachments.
+    void beginRenderTarget(int32_t slot, int32_t count);
+    // Resolves (blits) the first count colour buffers, and depth if asked, into the resolve framebuffer.
+    void resolveRenderTarget(int32_t slot, int32_t width, int32_t height, int32_t count, bool withDepth);
     void endRenderTarget();  // draw into the window again
 
     // --- textures (assets/textures.cpp) ---

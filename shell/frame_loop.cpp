@@ -51,6 +51,13 @@ double mouseYFromCursor(int cursorY) { return (cursorY - 300) * 7.0 / 300.0; }
 double exitFadeLevel(double t) { return std::clamp(FADE_RATE * t, 0.0, 1.0); }
 double exitFadeValue10(double t) { return 1.0 - std::clamp(5.0 * FADE_RATE * t, 0.0, 1.0); }
 
+void createRenderTargets(int32_t width, int32_t height, bool multisampled)
+{
+    g_renderer.createRenderTarget(0, width, height, multisampled ? 4 : 0);  // the scene
+    g_renderer.createRenderTarget(1, width / 4, height / 4, 0);              // quarter-size work buffer
+    g_renderer.createRenderTarget(2, width / 2, height / 2, 0);              // half-size blur buffer
+}
+
 void createParts()
 {
     // Parts find the inputs through the Renderer while they load; this
@@ -78,8 +85,7 @@ void initDemo()
     glewInit();
     glGetError();  // GLEW's probing may leave an error behind
 
-    // Render targets 0 (the scene, multisampled when antialiased), 1 (quarter
-    // size) and 2 (half size) are created here once render targets exist.
+    createRenderTargets(renderWidth, renderHeight, antialiased);
 
     cameraLog.clear();
     g_renderer.setLinearFiltering();

@@ -50,5 +50,7 @@ double exitFadeLevel(double t);
 double exitFadeValue10(double t);
 // Darkens the frame by the fade level; ends the process once it is black.
 void drawExitFade();
+// Render targets 0 (the scene; 4 samples when antialiased), 1 (quarter size), 2 (half size).
+void createRenderTargets(int32_t width, int32_t height, bool multisampled);
 // Creates the loader and game parts in their fixed order (inside initDemo).
 void createParts();
