@@ -424,6 +424,9 @@ CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const c
         program->sourceRead = !std::ferror(f);
         std::fclose(f);
     }
+    // Editors on Windows like to start files with a byte-order mark; GLSL does not.
+    if (program->source.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        program->source.erase(0, 3);
     if (entry)
         program->entry = entry;
     context->programs.push_back(std::move(program));

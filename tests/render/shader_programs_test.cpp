@@ -288,10 +288,12 @@ TEST_F(ShaderProgramsTest, ProgramWithSeveralSamplersReadsEachTexture)
     EXPECT_EQ(active, GL_TEXTURE0) << "binding samplers must not move the active unit";
 }
 
-TEST_F(ShaderProgramsTest, ModelSamplerNamesCompile)
+TEST_F(ShaderProgramsTest, ModelSamplerNamesAndByteOrderMarkCompile)
 {
-    r->loadScreenShader(writeShader("fragment_model.cpp", kFragmentModelSamplers).c_str(), kScreen);
+    const std::string withMark = std::string("\xEF\xBB\xBF") + kFragmentModelSamplers;
+    r->loadScreenShader(writeShader("fragment_model.cpp", withMark.c_str()).c_str(), kScreen);
     ASSERT_TRUE(cgIsProgramCompiled(r->programs[kScreen])) << cgGetProgramListing(r->programs[kScreen]);
+    EXPECT_EQ(r->lookupParameter(kScreen, 6, "decal"), nullptr);
     EXPECT_NE(r->lookupParameter(kScreen, 7, "texture"), nullptr);
     EXPECT_NE(r->lookupParameter(kScreen, 8, "texture2"), nullptr);
     EXPECT_NE(r->lookupParameter(kScreen, 9, "light"), nullptr);
@@ -373,7 +375,7 @@ TEST_F(ShaderProgramsTest, FragmentProgramWritesBothColourAttachments)
     glClear(GL_COLOR_BUFFER_BIT);
 
     r->loadScreenShader(writeShader("fragment_two.cpp", kFragmentTwoOutputs).c_str(), kScreen);
-    r->enableFragmentProfile();
+    r->enableShaders();  // no vertex program bound: that stage stays fixed function
     r->bindProgram(kScreen);
     drawFullQuad();
     r->disableShaders();
