@@ -50,8 +50,8 @@
 // ---------------------------------------------------------------------------
 //
 // Handles are never released; a null handle is accepted (and ignored) by every
-// call. The calls need a current GL context with GLEW initialised, except
-// cgCreateContext and cgCreateProgramFromFile.
+// call. GL work needs a current context with GLEW initialised; before that,
+// programs fail to compile (with a listing saying why) and draw nothing.
 #pragma once
 
 #include "render/gl.h"
