@@ -1,10 +1,11 @@
 // l3ds_animation.cpp - keyframer tracks expanded per frame, and a node's
 // transform at a given time.
 //
-// Position keys are interpolated linearly by frame number. Rotation keys are
-// each relative to the key before, so they are accumulated into orientations
-// first and blended by spherical interpolation; each frame then stores its
-// orientation as an angle (radians) and an axis, in glRotate's order.
+// Position keys are interpolated linearly by frame number. Each rotation key
+// turns the node further from the key before, about an axis of the node's own
+// (already turned) frame, so keys are accumulated into orientations first and
+// blended by spherical interpolation; each frame then stores its orientation
+// as an angle (radians) and an axis, in glRotate's order.
 #include <algorithm>
 #include <cmath>
 
@@ -95,7 +96,7 @@ void LAnimationNode::expandTracks(int32_t frames, uint32_t lastFrame)
     std::vector<std::pair<uint32_t, Quaternion>> orientations;
     Quaternion total;
     for (const LRotationKey& key : rotationKeys) {
-        total = normalized(fromRotation(key.rotation) * total);
+        total = normalized(total * fromRotation(key.rotation));
         orientations.push_back({key.frame, total});
     }
     std::stable_sort(orientations.begin(), orientations.end(),
