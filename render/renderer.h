@@ -16,6 +16,7 @@
 #include "render/vec3.h"
 
 struct FrameInputs;
+class L3DS;
 
 // Texture indices below this are relative to textureBase; from it on they are
 // absolute entries of the texture-name table.
@@ -130,6 +131,12 @@ public:
                    const double& upZ);
     // Multiplies the current matrix by the look-at of camera.
     void applyCamera();
+
+    // --- 3DS scene importers (assets/scene_import.cpp) ---
+    static constexpr int32_t MAX_MODELS = 10000;
+    L3DS* models[MAX_MODELS] = {};  // made on first use, never released
+    // The importer of scene `index` (0 .. MAX_MODELS - 1), made empty on first use.
+    L3DS& model(int32_t index);
 };
 
 // The program's one Renderer.
