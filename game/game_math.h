@@ -39,3 +39,14 @@ inline double distance(const CoursePoint& a, const CoursePoint& b)
     double dx = a.x - b.x, dy = a.y - b.y, dz = a.z - b.z;
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
+
+// The recorded-motion sample that shakes the camera at this time (35 samples
+// per second, wrapping over all but the last sample), or -1 when the motion
+// has fewer than two samples and the shake must be left out.
+inline long jitterSampleIndex(double time, long sampleCount)
+{
+    if (sampleCount < 2)
+        return -1;
+    long long tick = static_cast<long long>((time + 300000.0) * 35.0);
+    return static_cast<long>(tick % (sampleCount - 1));
+}

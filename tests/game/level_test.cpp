@@ -214,3 +214,21 @@ TEST(CourseMath, EaseRunsFromZeroToOne)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CourseMath, JitterNeedsTwoMotionSamples)
+{
+    EXPECT_EQ(jitterSampleIndex(10.0, 0), -1);
+    EXPECT_EQ(jitterSampleIndex(10.0, 1), -1);
+    EXPECT_EQ(jitterSampleIndex(10.0, 2), 0);
+    EXPECT_EQ(jitterSampleIndex(0.0, 101), (300000L * 35L) % 100L);
+    EXPECT_EQ(jitterSampleIndex(1.0, 101), (300001L * 35L) % 100L);
+    for (double t = 0.0; t < 210.0; t += 0.37) {
+        long i = jitterSampleIndex(t, 57);
+        EXPECT_GE(i, 0);
+        EXPECT_LT(i, 56);
+    }
+}
+
+}  // namespace
