@@ -407,4 +407,43 @@ TEST(Level, EndCuePlaysOnceAfter166)
     EXPECT_EQ(rules.sound.played[CUE_END_OF_COURSE], 1);
 }
 
+
+// A drawn frame calls the rule steps between its own draws; whatever the
+// rings and stars draw between seedScenery and glowDirection, the game
+// unfolds exactly as in the headless step().
+TEST(Level, DrawnFramesMatchTheHeadlessSimulation)
+{
+    crtSeed(99);
+    GameRules simulated;
+    simulated.buildLevel();
+    crtSeed(99);
+    GameRules drawn;
+    drawn.buildLevel();
+
+    for (int frame = 0; frame < 2000; ++frame) {
+        double t = frame / 60.0;
+        GameControls c = mouseAt(5.0 + 6.0 * std::sin(t), 3.0, std::fmod(t, 2.0) > 0.1);
+        simulated.step(1.0 / 60.0, c);
+
+        drawn.beginFrame(1.0 / 60.0, c);
+        drawn.playEndCueIfDue();
+        drawn.skyDirection();
+        drawn.updateWorld();
+        drawn.seedScenery();
+        for (int i = 0; i < 92 + 3 * 40 + 4 * 10 + 4 * 3000 + frame % 7; ++i)
+            gameRandom01();
+        drawn.glowDirection();
+        drawn.endFrame();
+    }
+    ASSERT_EQ(drawn.entities.records.size(), simulated.entities.records.size());
+    for (size_t i = 0; i < drawn.entities.records.size(); ++i) {
+        EXPECT_EQ(drawn.entities.records[i].lane, simulated.entities.records[i].lane) << i;
+        EXPECT_EQ(drawn.entities.records[i].z, simulated.entities.records[i].z) << i;
+        EXPECT_EQ(drawn.entities.records[i].health, simulated.entities.records[i].health) << i;
+    }
+    EXPECT_EQ(drawn.score, simulated.score);
+    EXPECT_EQ(drawn.roll, simulated.roll);
+    EXPECT_GT(simulated.sound.played[CUE_VOLLEY], 10);
+}
+
 }  // namespace
