@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libsdl2-mixer-dev libglew-dev libgl-dev libglu1-mesa-dev libx11-dev
   libfreetype-dev libfontconfig-dev fonts-liberation libimgui-dev
-  libjpeg62-turbo-dev libgtest-dev
+  libjpeg62-turbo-dev libgtest-dev lame
   libgl1-mesa-dri xvfb xauth xdotool xclip x11-utils
   clang libclang-rt-14-dev
 )
