@@ -99,12 +99,14 @@ void padChord(StereoBuffer& out, int64_t start, int lengthFrames, const int* pit
             const double freq = noteFrequency(pitches[v] + detune[d]);
             LowPass filter;
             double phase = 0.13 * d + 0.07 * v;
+            double f = 0.0;
             for (int i = 0; i < total; ++i) {
                 const double t = static_cast<double>(i) / kSampleRate;
                 phase += freq / kSampleRate;
                 phase -= std::floor(phase);
-                const double cutoff = 700.0 + 500.0 * std::sin(kTwoPi * 0.15 * t + v);
-                const double s = filter.process(sawWave(phase, freq / kSampleRate), cutoff, 0.2);
+                if (i % 64 == 0)  // the sweep is slow; the coefficient need not follow every sample
+                    f = LowPass::coefficient(700.0 + 500.0 * std::sin(kTwoPi * 0.15 * t + v));
+                const double s = filter.step(sawWave(phase, freq / kSampleRate), f, 0.2);
                 out.add(start + i, velocity * env.at(t, held) * s / 3.0, pan + 0.3 * (d - 1));
             }
         }

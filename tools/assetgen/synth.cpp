@@ -78,9 +78,13 @@ double pulseWave(double phase, double phaseStep, double width)
 
 double triangleWave(double phase) { return 1.0 - 4.0 * std::fabs(phase - 0.5); }
 
-double LowPass::process(double in, double cutoffHz, double resonance)
+double LowPass::coefficient(double cutoffHz)
 {
-    const double f = 2.0 * std::sin(3.14159265358979 * std::min(cutoffHz, kSampleRate / 6.0) / kSampleRate);
+    return 2.0 * std::sin(3.14159265358979 * std::min(cutoffHz, kSampleRate / 6.0) / kSampleRate);
+}
+
+double LowPass::step(double in, double f, double resonance)
+{
     const double q = 1.0 - std::clamp(resonance, 0.0, 0.95);
     low += f * band;
     const double high = in - low - q * band;

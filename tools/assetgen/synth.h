@@ -50,7 +50,10 @@ double triangleWave(double phase);
 // Two-pole state-variable low-pass filter.
 struct LowPass {
     double low = 0, band = 0;
-    double process(double in, double cutoffHz, double resonance);
+    double process(double in, double cutoffHz, double resonance) { return step(in, coefficient(cutoffHz), resonance); }
+    // For voices that move the cutoff slowly: compute the coefficient now and then.
+    static double coefficient(double cutoffHz);
+    double step(double in, double coefficient, double resonance);
 };
 
 struct OnePoleHighPass {
