@@ -15,16 +15,17 @@ constexpr float kTexel = 32.0f;  // world units per texture repeat
 using V = std::array<float, 3>;
 
 // A box of half sizes h around c; each face in its own smoothing group, so
-// the edges stay sharp.
-void box(SceneMesh& m, V c, V h)
+// the edges stay sharp. `repeat` is the length of one texture repeat per axis;
+// on the four sides v runs up the box.
+void box(SceneMesh& m, V c, V h, V repeat = {kTexel, kTexel, kTexel})
 {
     const float x0 = c[0] - h[0], x1 = c[0] + h[0], y0 = c[1] - h[1], y1 = c[1] + h[1], z0 = c[2] - h[2], z1 = c[2] + h[2];
-    const float sx = 2 * h[0] / kTexel, sy = 2 * h[1] / kTexel, sz = 2 * h[2] / kTexel;
+    const float sx = 2 * h[0] / repeat[0], sy = 2 * h[1] / repeat[1], sz = 2 * h[2] / repeat[2];
     m.quad({x0, y0, z0}, {x0, y0, z1}, {x0, y1, z1}, {x0, y1, z0}, sz, sy, 1u << 0);  // -x
-    m.quad({x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}, sy, sz, 1u << 1);  // +x
+    m.quad({x1, y0, z1}, {x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, sz, sy, 1u << 1);  // +x
     m.quad({x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}, sx, sz, 1u << 2);  // -y
     m.quad({x0, y1, z0}, {x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}, sz, sx, 1u << 3);  // +y
-    m.quad({x0, y0, z0}, {x0, y1, z0}, {x1, y1, z0}, {x1, y0, z0}, sy, sx, 1u << 4);  // -z
+    m.quad({x1, y0, z0}, {x0, y0, z0}, {x0, y1, z0}, {x1, y1, z0}, sx, sy, 1u << 4);  // -z
     m.quad({x0, y0, z1}, {x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}, sx, sy, 1u << 5);  // +z
 }
 
@@ -60,9 +61,11 @@ SceneMesh wallMesh()
 SceneMesh pylonMesh()
 {
     SceneMesh m{"pylons", "pylon_metal", {}, {}, {}, {}};
+    // The pylon picture spans a whole pylon: hazard bands at foot and head.
+    const V once = {6, kRoofY - kFloorY, 6};
     for (float z = kStartZ + 35.0f; z < kEndZ; z += 2 * kSegment) {
-        box(m, {55, (kFloorY + kRoofY) / 2, z}, {3, (kRoofY - kFloorY) / 2, 3});
-        box(m, {-50, (kFloorY + kRoofY) / 2, z}, {3, (kRoofY - kFloorY) / 2, 3});
+        box(m, {55, (kFloorY + kRoofY) / 2, z}, {3, (kRoofY - kFloorY) / 2, 3}, once);
+        box(m, {-50, (kFloorY + kRoofY) / 2, z}, {3, (kRoofY - kFloorY) / 2, 3}, once);
     }
     return m;
 }
