@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "render/gl.h"
+#include "render/outline_font.h"
 #include "render/vec3.h"
 
 struct FrameInputs;
@@ -73,6 +74,17 @@ public:
 
     // --- 3DS scenes (assets/scene_import.cpp) ---
     void importScene(int32_t sceneIndex, double scale, const char* fileName);
+
+    // --- outline font (render/outline_font.cpp, render/text_draw.cpp) ---
+    // 256 display-list names from fontListBase; codes 0 ... 122 hold extruded
+    // glyphs (em square 1.0, 0.1 deep), each ending with its cell advance.
+    GLuint fontListBase = 0;
+    GlyphMetrics glyphMetrics[FONT_LIST_COUNT] = {};  // filled for codes 0 ... 122
+
+    // Ends the program (exit code 0) after a message box when no font is found.
+    void createOutlineFont();
+    // printf-style, at most 255 characters, centred on the current origin.
+    void drawText(const char* format, ...) __attribute__((format(printf, 2, 3)));
 };
 
 // The program's one Renderer.
