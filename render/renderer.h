@@ -10,8 +10,10 @@
 
 #include <cstdint>
 
+#include "render/camera.h"
 #include "render/gl.h"
 #include "render/outline_font.h"
+#include "render/shader_runtime.h"
 #include "render/vec3.h"
 
 struct FrameInputs;
@@ -21,6 +23,8 @@ struct FrameInputs;
 constexpr int32_t ABSOLUTE_TEXTURE_INDEX = 85000;
 constexpr int32_t TEXTURE_TABLE_SIZE = 400000;
 constexpr int32_t RENDER_TARGET_SLOTS = 16;
+constexpr int32_t PROGRAM_TABLE_SIZE = 10000;
+constexpr int32_t PARAMETER_SLOTS = 16;
 
 class Renderer {
 public:
@@ -74,6 +78,59 @@ public:
 
     // --- 3DS scenes (assets/scene_import.cpp) ---
     void importScene(int32_t sceneIndex, double scale, const char* fileName);
+
+    // --- shader programs (render/shader_programs.cpp) ---
+    // A ShaderPair at slot k: vertex program in k, fragment program in k + 1.
+    // Parameter slots: 1 CameraPos, 2 LightPos, 5 ModelViewProj,
+    // 6 ModelViewLightProj, 7-9 samplers, 14 ModelViewObject / any float by name.
+    CGcontext cgContext = nullptr;
+    CGprogram programs[PROGRAM_TABLE_SIZE] = {};
+    CGparameter parameters[PROGRAM_TABLE_SIZE][PARAMETER_SLOTS] = {};
+    CGprofile vertexProfile = CG_PROFILE_UNKNOWN;
+    CGprofile fragmentProfile = CG_PROFILE_UNKNOWN;
+    const char* vendorOverride = nullptr;  // when set, read instead of the GL vendor string (tests)
+
+    const char* glVendor() const;
+    bool vendorIsAti() const;
+    void createCgContext();
+    // Both loaders end the program (exit code 0) after a message box when the file is missing.
+    void loadVertexProgramFile(const char* path, int32_t k);
+    void loadFragmentProgramFile(const char* path, int32_t k);
+    void compileAndLoadVertex(int32_t k);
+    void compileAndLoadFragment(int32_t k);
+    void loadShaderPair(const char* vertexPath, const char* fragmentPath, int32_t k);
+    void loadShaderPairWithModel(const char* vertexPath, const char* fragmentPath, const char* modelPath,
+                                 int32_t modelIndex, int32_t textureIndex, int32_t ignored, int32_t k);
+    void loadScreenShader(const char* path, int32_t k);
+    CGparameter lookupParameter(int32_t k, int32_t slot, const char* name);
+    void bindModelViewProjection(int32_t k, int32_t slot);
+    void bindTextureMatrix(int32_t k, int32_t slot);
+    void setParameter3(int32_t k, int32_t slot, float x, float y, float z);
+    void setFloatParameter(int32_t k, const char* name, double value);
+    void bindProgram(int32_t k);
+    void enableVertexProfile();
+    void enableFragmentProfile();
+    void disableVertexProfile();
+    void disableFragmentProfile();
+    void enableShaders();
+    void disableShaders();
+    void bindDecal(int32_t k, int32_t t);
+    void bindDecal2(int32_t k, int32_t t, int32_t t2);
+    void bindDecal3(int32_t k, int32_t t, int32_t t2, int32_t t3);
+
+    // --- camera and light (render/camera.cpp) ---
+    CameraRecord camera;  // set by the game every frame
+    CameraRecord light;   // eye = where the projected light comes from
+    double nearPlane = 1.5;
+    double farPlane = 100.0;
+    double projectionAspect = 1.0;  // of the light projection
+
+    // Nine doubles narrowed into camera; every vector gets kind 1.
+    void setCamera(const double& eyeX, const double& eyeY, const double& eyeZ, const double& centreX,
+                   const double& centreY, const double& centreZ, const double& upX, const double& upY,
+                   const double& upZ);
+    // Multiplies the current matrix by the look-at of camera.
+    void applyCamera();
 
     // --- outline font (render/outline_font.cpp, render/text_draw.cpp) ---
     // 256 display-list names from fontListBase; codes 0 ... 122 hold extruded

@@ -76,7 +76,7 @@ bool createGLWindow(const char* title, int32_t width, int32_t height, int32_t bi
     platform::showWindow();
     resizeGLScene(width, height);
 
-    // The shader layer's context is created here once it exists.
+    g_renderer.createCgContext();
 
     if (!initGL()) {
         killGLWindow();

@@ -1,0 +1,55 @@
+// gl_state.h - small helpers shared by the render tests.
+#pragma once
+
+#include <array>
+#include <initializer_list>
+#include <vector>
+
+#include "render/gl.h"
+
+// Identity projection, texture and model-view matrices (model-view current),
+// no depth test, blending, culling or texturing, white colour, a black clear.
+inline void resetDrawingState()
+{
+    glActiveTexture(GL_TEXTURE0);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_TEXTURE);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+inline std::array<float, 16> readMatrix(GLenum which)
+{
+    std::array<float, 16> m{};
+    glGetFloatv(which, m.data());
+    return m;
+}
+
+// A width x 1 RGBA texture with nearest filtering, bound on the active unit.
+inline GLuint makeRowTexture(std::initializer_list<std::array<unsigned char, 4>> texels)
+{
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    std::vector<unsigned char> data;
+    for (const auto& texel : texels)
+        data.insert(data.end(), texel.begin(), texel.end());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(texels.size()), 1, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, data.data());
+    return name;
+}
