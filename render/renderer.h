@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "render/camera.h"
 #include "render/gl.h"
@@ -17,6 +18,9 @@
 #include "render/vec3.h"
 
 struct FrameInputs;
+struct ObjFace;
+class ObjMesh;
+class L3DS;
 
 // Texture indices below this are relative to textureBase; from it on they are
 // absolute entries of the texture-name table.
@@ -69,6 +73,35 @@ public:
     // Resolves (blits) the first count colour buffers, and depth if asked, into the resolve framebuffer.
     void resolveRenderTarget(int32_t slot, int32_t width, int32_t height, int32_t count, bool withDepth);
     void endRenderTarget();  // draw into the window again
+
+    // --- meshes and models (model_draw.cpp) ---
+    // Placement of the next model draws, composed in the texture matrix and
+    // handed to the vertex program as "ModelViewObject".
+    double modelAngle = 0.0;  // degrees
+    Vec3 modelAxis{VEC_PLAIN, 0.0f, 0.0f, 1.0f};
+    Vec3 modelScale{VEC_PLAIN, 1.0f, 1.0f, 1.0f};
+    float drawnFraction = 1.0f;  // of each mesh's triangles
+    double modelTime = 0.0;      // keyframe time of the models' animation
+
+    // Immediate-mode quads with one flat normal each.
+    void drawFaceList(const std::vector<ObjFace>& faces);
+    // Every object of the mesh, through its display list once recorded.
+    void drawMesh(ObjMesh& mesh);
+    // Every mesh of 3DS model modelIndex with ShaderPair k. mode bits:
+    // 1 normals and lighting, 2 texture coordinates with "decal" and "light",
+    // 4 the meshes' own material textures.
+    void drawModel(int32_t modelIndex, int32_t mode, const double& time, GLuint textureA, GLuint textureB,
+                   int32_t k);
+
+    // --- screen passes (screen_passes.cpp) ---
+    // Runs fragment program k over a full-viewport quad into `slot`, `passes`
+    // times; pass 0 reads firstTexture, later passes read texture (the
+    // slot's own resolve target). second and third feed "decal2" and "decal3".
+    void runScreenPass(int32_t k, int32_t slot, int32_t passes, int32_t width, int32_t height, int32_t firstTexture,
+                       int32_t texture, int32_t second, int32_t third);
+    // Draws 3DS model `model` with ShaderPair k, its texture thrown from `light`.
+    void drawProjectedLight(int32_t model, int32_t textureA, int32_t textureB, int32_t k, CameraRecord camera,
+                            CameraRecord light, double time);
 
     // --- textures (assets/textures.cpp) ---
     void loadTexture(const char* fileName, int32_t slot);
@@ -132,6 +165,12 @@ public:
     // Multiplies the current matrix by the look-at of camera.
     void applyCamera();
 
+    // --- 3DS scene importers (assets/scene_import.cpp) ---
+    static constexpr int32_t MAX_MODELS = 10000;
+    L3DS* models[MAX_MODELS] = {};  // made on first use, never released
+    // The importer of scene `index` (0 .. MAX_MODELS - 1), made empty on first use.
+    L3DS& model(int32_t index);
+
     // --- outline font (render/outline_font.cpp, render/text_draw.cpp) ---
     // 256 display-list names from fontListBase; codes 0 ... 122 hold extruded
     // glyphs (em square 1.0, 0.1 deep), each ending with its cell advance.
@@ -142,6 +181,11 @@ public:
     void createOutlineFont();
     // printf-style, at most 255 characters, centred on the current origin.
     void drawText(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // The game's text at (x, y, z): the floor pass of part's model first, then
+    // each letter placed and turned through the texture matrix of ShaderPair
+    // part.program ("ModelViewObject"); the letters turn in a wave once time >= 0.1.
+    void drawShadedText(const ShadedTextSource& part, double time, double x, double y, double z,
+                        const char* format, ...) __attribute__((format(printf, 7, 8)));
 };
 
 // The program's one Renderer.

@@ -4,12 +4,32 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
-  libsdl2-dev libsdl2-mixer-dev libglew-dev libgl-dev libglu1-mesa-dev libx11-dev
-  libfreetype-dev libfontconfig-dev fonts-liberation libimgui-dev libstb-dev
-  libjpeg62-turbo-dev libgtest-dev
-  libgl1-mesa-dri xvfb xauth xdotool xclip x11-utils
-  clang libclang-rt-14-dev
+  # build
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  # libraries the game links
+  libsdl2-dev
+  libsdl2-mixer-dev
+  libglew-dev
+  libgl-dev
+  libglu1-mesa-dev
+  libx11-dev
+  libfreetype-dev
+  libfontconfig-dev
+  fonts-liberation
+  libimgui-dev
+  libstb-dev
+  # asset generation
+  libjpeg62-turbo-dev
+  lame
+  # tests: GoogleTest, the reference readers, a headless X server and its tools
+  libgtest-dev
+  libassimp-dev
+  libgl1-mesa-dri
+  xvfb
+  xauth
+  xdotool
+  xclip
+  x11-utils
 )
 
 missing=()

@@ -3,11 +3,32 @@
 //   glasswake-assetgen OUTPUT_DIR
 //
 // Every run writes the same bytes: all randomness comes from fixed seeds.
+// The music (the slowest part, mostly lame's encoding) runs on its own
+// threads while the pictures, models and scene are written.
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "hall_scene.h"
+#include "models.h"
+#include "motion_file.h"
+#include "music_track.h"
 #include "pictures.h"
+#include "scene_textures.h"
+#include "sound_cues.h"
+
+namespace {
+
+struct Job {
+    const char* what;
+    std::function<bool(const std::string&)> run;
+    bool ok = false;
+};
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -16,14 +37,33 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::filesystem::path out = argv[1];
-    std::filesystem::create_directories(out / "textures");
-    std::filesystem::create_directories(out / "meshes");
-    std::filesystem::create_directories(out / "cgeffects");
-    std::filesystem::create_directories(out / "music");
+    for (const char* folder : {"textures", "meshes", "cgeffects", "music"})
+        std::filesystem::create_directories(out / folder);
+    const std::string dir = out.string();
 
-    if (!writePictures(out.string())) {
-        std::fprintf(stderr, "assetgen: could not write the pictures\n");
-        return 1;
-    }
-    return 0;
+    std::vector<Job> background = {{"the music track", writeMusicTrack}, {"the sound cues", writeSoundCues}};
+    std::vector<Job> foreground = {{"the pictures", writePictures},
+                                   {"the scene textures", writeSceneTextures},
+                                   {"the craft model", writeCraftModel},
+                                   {"the ring models", writeRingModels},
+                                   {"the entity models", writeEntityModels},
+                                   {"the hall scene", writeHallScene},
+                                   {"the motion file", writeMotionFile}};
+
+    std::vector<std::thread> threads;
+    for (Job& job : background)
+        threads.emplace_back([&job, &dir] { job.ok = job.run(dir); });
+    for (Job& job : foreground)
+        job.ok = job.run(dir);
+    for (std::thread& t : threads)
+        t.join();
+
+    int failures = 0;
+    for (const auto* jobs : {&foreground, &background})
+        for (const Job& job : *jobs)
+            if (!job.ok) {
+                std::fprintf(stderr, "assetgen: could not write %s\n", job.what);
+                ++failures;
+            }
+    return failures == 0 ? 0 : 1;
 }

@@ -3,5 +3,5 @@
 
 #include <string>
 
-// Writes every picture under OUTPUT_DIR/textures (and the scene's under meshes/).
+// Writes the pictures under OUTPUT_DIR/textures.
 bool writePictures(const std::string& outputDir);

@@ -1,0 +1,32 @@
+// motion_path.h - recorded paths: positions with two value tracks.
+//
+// A motion file is a headerless run of 28-byte little-endian records
+// (float x, y, z; double a, b). Besides the raw samples the loader builds
+// three smoothed curves (the path, and each track over the sample index) by
+// resampling to a few points and back, and writes the smoothed tracks back.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "render/vec3.h"
+#include "render/vector_math.h"
+
+constexpr size_t MOTION_RECORD_SIZE = 28;
+
+class MotionPath {
+public:
+    std::vector<Vec3> samples;
+    std::vector<double> trackA;
+    std::vector<double> trackB;
+    Spline pathCurve;
+    Spline trackACurve;
+    Spline trackBCurve;
+
+    // 0 when the file cannot be opened (the path is then left as it was),
+    // otherwise 1. A trailing incomplete record is ignored.
+    int32_t loadMotion(const char* fileName);
+    // The same on the bytes of a file already in memory.
+    void loadMotionBytes(const unsigned char* data, size_t size);
+};

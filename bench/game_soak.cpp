@@ -1,0 +1,107 @@
+// game_soak.cpp - plays many consecutive levels headless and reports how long
+// the level list grows, to check that dead records are reused.
+//
+//   glasswake-soak [levels=50] [fps=60] [--die]
+//
+// The scripted player sweeps across the half-pipe, pulls back and forth and
+// holds the fire button (released for one frame every 3 s). By default it
+// holds the right button too, so every level runs its full 203 s; with --die
+// it does not, and levels may also end by lost life.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "game/game_rules.h"
+#include "game/level_layout.h"
+#include "shell/crt_random.h"
+
+namespace {
+
+struct LevelFigures {
+    int frames = 0;
+    size_t maxRecords = 0;
+    size_t endRecords = 0;
+    size_t endLive = 0;
+    int volleys = 0;
+    double score = 0.0;
+    bool completed = false;
+};
+
+GameControls scriptedControls(double t, bool holdRight)
+{
+    GameControls c;
+    c.mouseX = 5.0 + 6.0 * std::sin(0.7 * t);
+    c.mouseY = 5.0 + 5.0 * std::sin(0.3 * t);
+    c.leftButton = std::fmod(t, 3.0) > 0.02;
+    c.rightButton = holdRight;
+    return c;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int levels = 50;
+    double fps = 60.0;
+    bool holdRight = true;
+    int positional = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--die") == 0)
+            holdRight = false;
+        else if (positional++ == 0)
+            levels = std::max(1, std::atoi(argv[i]));
+        else
+            fps = std::max(1.0, std::atof(argv[i]));
+    }
+
+    crtSeed(1);
+    GameRules rules;
+    rules.buildLevel();
+
+    auto start = std::chrono::steady_clock::now();
+    double wallClock = 0.0;
+    size_t bound = 0;
+    long totalFrames = 0;
+    LevelFigures current;
+    double sumMax = 0.0, sumEnd = 0.0;
+    std::printf("level  frames  end  max-records  end-records  live  volleys  score\n");
+    for (int level = 1; level <= levels;) {
+        int volleysBefore = rules.sound.played[CUE_VOLLEY];
+        double timeBefore = rules.time;
+        double scoreBefore = rules.score;
+        size_t recordsBefore = rules.entities.records.size();
+        size_t liveBefore = rules.entities.liveCount();
+        rules.step(1.0 / fps, scriptedControls(wallClock, holdRight));
+        wallClock += 1.0 / fps;
+        ++totalFrames;
+        ++current.frames;
+        current.volleys += rules.sound.played[CUE_VOLLEY] - volleysBefore;
+        bound = std::max(bound, rules.entities.records.size());
+        if (rules.time >= timeBefore) {
+            current.maxRecords = std::max(current.maxRecords, rules.entities.records.size());
+            continue;
+        }
+        // The level ended in this frame; its figures are those before the restart.
+        current.maxRecords = std::max(current.maxRecords, recordsBefore);
+        current.endRecords = recordsBefore;
+        current.endLive = liveBefore;
+        current.completed = rules.score > scoreBefore;  // a lost life clears the score
+        current.score = rules.score;
+        std::printf("%5d  %6d  %-4s %11zu  %11zu  %4zu  %7d  %.1f\n", level, current.frames,
+                    current.completed ? "done" : "died", current.maxRecords, current.endRecords,
+                    current.endLive, current.volleys, current.score);
+        sumMax += double(current.maxRecords);
+        sumEnd += double(current.endRecords);
+        current = LevelFigures{};
+        ++level;
+    }
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("levels %d, frames %ld, list length bound %zu records (a level starts with %zu)\n", levels,
+                totalFrames, bound, LEVEL_RECORD_COUNT);
+    std::printf("records per level: mean maximum %.1f, mean at level end %.1f\n", sumMax / levels, sumEnd / levels);
+    std::printf("simulated in %.2f s (%.1f us per frame)\n", seconds, 1e6 * seconds / double(totalFrames));
+    return 0;
+}

@@ -1,0 +1,159 @@
+// sound.cpp - FSOUND calls on SDL2_mixer (see sound.h).
+#include "shell/sound.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct SoundState {
+    bool open = false;
+    std::vector<std::unique_ptr<FSOUND_SAMPLE>> slots;
+    int musicChannel = -1;       // mixer channel of FSOUND channel 0
+    FSOUND_SAMPLE* music = nullptr;
+};
+
+SoundState g_sound;
+
+void freeSample(std::unique_ptr<FSOUND_SAMPLE>& slot)
+{
+    if (slot && slot->chunk)
+        Mix_FreeChunk(slot->chunk);
+    slot.reset();
+}
+
+// Translates an FSOUND channel number to the mixer's.
+int mixerChannel(int channel)
+{
+    if (channel == 0)
+        return g_sound.musicChannel;
+    return channel;
+}
+
+}  // namespace
+
+int mixerVolume(int fsoundVolume)
+{
+    if (fsoundVolume < 0)
+        fsoundVolume = 0;
+    if (fsoundVolume > 255)
+        fsoundVolume = 255;
+    return static_cast<int>(std::lround(fsoundVolume * MIX_MAX_VOLUME / 255.0));
+}
+
+int musicMixerChannel() { return g_sound.musicChannel; }
+
+bool FSOUND_Init(int mixRate, int channels, unsigned flags)
+{
+    if (g_sound.open)
+        return true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    Mix_Init(MIX_INIT_MP3);
+    if (Mix_OpenAudio(mixRate, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Mix_AllocateChannels(channels);
+    g_sound.open = true;
+    return true;
+}
+
+void FSOUND_Close()
+{
+    if (!g_sound.open)
+        return;
+    Mix_HaltChannel(-1);
+    for (auto& slot : g_sound.slots)
+        freeSample(slot);
+    g_sound = SoundState{};
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* fileName, unsigned mode, int offset, int length)
+{
+    if (!g_sound.open || !fileName || index < FSOUND_FREE)
+        return nullptr;
+    Mix_Chunk* chunk = Mix_LoadWAV(fileName);
+    if (!chunk)
+        return nullptr;
+
+    size_t slot = static_cast<size_t>(index);
+    if (index == FSOUND_FREE) {
+        slot = 0;
+        while (slot < g_sound.slots.size() && g_sound.slots[slot])
+            ++slot;
+    }
+    if (slot >= g_sound.slots.size())
+        g_sound.slots.resize(slot + 1);
+    if (g_sound.slots[slot] && g_sound.slots[slot].get() == g_sound.music) {
+        Mix_HaltChannel(g_sound.musicChannel);
+        g_sound.music = nullptr;
+        g_sound.musicChannel = -1;
+    }
+    freeSample(g_sound.slots[slot]);
+    g_sound.slots[slot] = std::make_unique<FSOUND_SAMPLE>();
+    g_sound.slots[slot]->chunk = chunk;
+    g_sound.slots[slot]->loop = (mode & FSOUND_LOOP_NORMAL) != 0;
+    return g_sound.slots[slot].get();
+}
+
+bool FSOUND_Sample_SetMode(FSOUND_SAMPLE* sample, unsigned mode)
+{
+    if (!sample)
+        return false;
+    if (mode & FSOUND_LOOP_NORMAL)
+        sample->loop = true;
+    else if (mode & FSOUND_LOOP_OFF)
+        sample->loop = false;
+    return true;
+}
+
+int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
+{
+    if (!g_sound.open || !sample || !sample->chunk)
+        return -1;
+    int target = channel == FSOUND_FREE ? -1 : mixerChannel(channel);
+    if (channel != FSOUND_FREE && target < 0)
+        return -1;
+    int played = Mix_PlayChannel(target, sample->chunk, sample->loop ? -1 : 0);
+    if (played >= 0 && sample->loop && g_sound.musicChannel < 0) {
+        g_sound.musicChannel = played;
+        g_sound.music = sample;
+    }
+    return played;
+}
+
+bool FSOUND_SetVolume(int channel, int volume)
+{
+    if (!g_sound.open)
+        return false;
+    int target = channel == FSOUND_ALL ? -1 : mixerChannel(channel);
+    if (channel != FSOUND_ALL && target < 0)
+        return false;
+    Mix_Volume(target, mixerVolume(volume));
+    return true;
+}
+
+bool FSOUND_SetCurrentPosition(int channel, unsigned position)
+{
+    if (!g_sound.open || position != 0)
+        return false;
+    int target = mixerChannel(channel);
+    if (target < 0)
+        return false;
+    Mix_Chunk* chunk = Mix_GetChunk(target);
+    if (target == g_sound.musicChannel && g_sound.music)
+        chunk = g_sound.music->chunk;
+    if (!chunk)
+        return false;
+    bool loop = target == g_sound.musicChannel;
+    Mix_HaltChannel(target);
+    return Mix_PlayChannel(target, chunk, loop ? -1 : 0) == target;
+}

@@ -1,0 +1,250 @@
+// The generated OBJ models stay inside the subset the game's reader takes,
+// and have the objects, placement and sizes the game relies on.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "assets_generated/built_assets.h"
+
+namespace {
+
+struct Point {
+    double x, y, z;
+};
+
+struct WalkedObj {
+    std::vector<Point> vertices;
+    std::vector<std::vector<std::array<int, 4>>> objects;  // 1-based indices, as written
+    std::vector<std::vector<Point>> objectVertices;        // the "v" lines of each object
+    std::string problem;
+};
+
+// Reads a file the way the game's reader does: word by word, exactly two
+// characters after each corner index, one look-ahead character per face.
+WalkedObj walk(const std::string& text)
+{
+    WalkedObj w;
+    std::istringstream in(text);
+    std::string word;
+    while (in) {
+        std::vector<std::array<int, 4>> faces;
+        std::vector<Point> own;
+        while (in >> word && word != "v") {
+        }
+        if (!in)
+            break;
+        do {
+            Point p{};
+            in >> p.x >> p.y >> p.z;
+            w.vertices.push_back(p);
+            own.push_back(p);
+            in >> word;
+        } while (word == "v" && in);
+        while (in >> word && word != "f") {
+        }
+        if (!in) {
+            w.problem = "no face after the vertex block";
+            return w;
+        }
+        for (;;) {
+            std::array<int, 4> f{};
+            char skip1 = 0, skip2 = 0, c = 0;
+            for (int k = 0; k < 3; ++k) {
+                in >> f[static_cast<size_t>(k)] >> skip1 >> skip2;
+                if (skip1 != '/' || !std::isdigit(static_cast<unsigned char>(skip2)))
+                    w.problem = "corner not written as index/t";
+            }
+            in >> c;
+            f[3] = f[2];
+            if (in && std::isdigit(static_cast<unsigned char>(c))) {
+                in.unget();
+                in >> f[3] >> skip1 >> skip2;
+                in >> c;
+            }
+            faces.push_back(f);
+            if (!in)
+                break;
+            if (c == 'o')
+                break;
+            if (c != 'f') {
+                w.problem = std::string("unexpected '") + c + "' in the face section";
+                return w;
+            }
+        }
+        w.objects.push_back(faces);
+        w.objectVertices.push_back(own);
+    }
+    for (const auto& faces : w.objects)
+        for (const auto& f : faces)
+            for (int i : f)
+                if (i < 1 || i > static_cast<int>(w.vertices.size()))
+                    w.problem = "corner index out of range";
+    return w;
+}
+
+struct LineCounts {
+    int objects = 0;
+    std::vector<int> facesPerObject;
+    std::string badLine;
+};
+
+LineCounts countLines(const std::string& text)
+{
+    static const std::regex face("^f( [1-9][0-9]*/[0-9]){3,4}$");
+    static const std::regex vertex("^v -?[0-9]+\\.[0-9]+ -?[0-9]+\\.[0-9]+ -?[0-9]+\\.[0-9]+$");
+    LineCounts counts;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("o ", 0) == 0) {
+            ++counts.objects;
+            counts.facesPerObject.push_back(0);
+        } else if (line.rfind("f", 0) == 0) {
+            if (!std::regex_match(line, face) || counts.facesPerObject.empty())
+                counts.badLine = line;
+            else
+                ++counts.facesPerObject.back();
+        } else if (line.rfind("v ", 0) == 0) {
+            if (!std::regex_match(line, vertex))
+                counts.badLine = line;
+        } else if (line != "vt 0 0" && line != "s off" && line.rfind("# ", 0) != 0) {
+            counts.badLine = line;
+        }
+    }
+    return counts;
+}
+
+WalkedObj loadChecked(const std::string& name, int expectedObjects)
+{
+    SCOPED_TRACE(name);
+    const std::string text = readText(builtAsset("meshes/" + name));
+    EXPECT_FALSE(text.empty());
+    const LineCounts lines = countLines(text);
+    EXPECT_EQ(lines.badLine, "");
+    EXPECT_EQ(lines.objects, expectedObjects);
+    const WalkedObj w = walk(text);
+    EXPECT_EQ(w.problem, "");
+    EXPECT_EQ(static_cast<int>(w.objects.size()), expectedObjects);
+    // No face is lost: what the reader collects equals the face lines written.
+    for (size_t i = 0; i < w.objects.size() && i < lines.facesPerObject.size(); ++i) {
+        EXPECT_GT(w.objects[i].size(), 0u);
+        EXPECT_EQ(static_cast<int>(w.objects[i].size()), lines.facesPerObject[i]);
+    }
+    return w;
+}
+
+double radiusFromOrigin(const std::vector<Point>& points)
+{
+    double r = 0;
+    for (const Point& p : points)
+        r = std::max(r, std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z));
+    return r;
+}
+
+Point centroid(const std::vector<Point>& points)
+{
+    Point c{0, 0, 0};
+    for (const Point& p : points) {
+        c.x += p.x / points.size();
+        c.y += p.y / points.size();
+        c.z += p.z / points.size();
+    }
+    return c;
+}
+
+}  // namespace
+
+TEST(GeneratedModels, WalkerRejectsFilesOutsideTheSubset)
+{
+    EXPECT_EQ(walk("o a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 3/1\n").problem, "");
+    EXPECT_NE(walk("o a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 4/1\n").problem, "");
+    EXPECT_NE(walk("o a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 3/1\ns 1\nf 1/1 2/1 3/1\n").problem, "");
+    EXPECT_NE(countLines("o a\nf 1/12 2/1 3/1\n").badLine, "");
+}
+
+TEST(GeneratedModels, CraftHasTailRotorMainRotorAndBody)
+{
+    const WalkedObj w = loadChecked("helicopter.obj", 3);
+    ASSERT_EQ(w.objectVertices.size(), 3u);
+    // The tail rotor sits on the pivot the game spins it about.
+    const Point tail = centroid(w.objectVertices[0]);
+    EXPECT_NEAR(tail.x, 2.82, 0.3);
+    EXPECT_NEAR(tail.y, -0.44, 0.3);
+    EXPECT_NEAR(tail.z, 9.07, 0.3);
+    // The main rotor turns about the y axis above the body.
+    const Point rotor = centroid(w.objectVertices[1]);
+    EXPECT_NEAR(rotor.x, 0.0, 0.3);
+    EXPECT_NEAR(rotor.z, 0.0, 0.3);
+    EXPECT_GT(rotor.y, 1.5);
+    // Sized for a course of radius 20 and a contact radius of 10.
+    EXPECT_LT(radiusFromOrigin(w.vertices), 13.0);
+    EXPECT_GT(radiusFromOrigin(w.objectVertices[2]), 6.0);
+    // The nose (canopy end) points toward -x: the game's 90 degree turn makes that +z.
+    double minX = 0, maxAbsZNearNose = 0;
+    for (const Point& p : w.objectVertices[2])
+        minX = std::min(minX, p.x);
+    for (const Point& p : w.objectVertices[2])
+        if (p.x < minX + 1.0)
+            maxAbsZNearNose = std::max(maxAbsZNearNose, std::fabs(p.z));
+    EXPECT_LT(minX, -4.0);
+    EXPECT_LT(maxAbsZNearNose, 2.5);
+}
+
+TEST(GeneratedModels, RingPiecesWrapTheLeftHalfOfTheCourse)
+{
+    // After the game's placement (0, -6, z) and 90 degree turn about y, model
+    // z becomes world x: every ring vertex must lie on the z <= 0 side, just
+    // outside the radius-20 course around its axis.
+    struct Ring {
+        const char* file;
+        double centreY;
+    };
+    for (const Ring& ring : {Ring{"gear.obj", 6.0}, Ring{"gears2.obj", 0.0}}) {
+        SCOPED_TRACE(ring.file);
+        const WalkedObj w = loadChecked(ring.file, 1);
+        double nearest = 1e9, farthest = 0, maxZ = -1e9;
+        for (const Point& p : w.vertices) {
+            const double r = std::hypot(p.z, p.y - ring.centreY);
+            nearest = std::min(nearest, r);
+            farthest = std::max(farthest, r);
+            maxZ = std::max(maxZ, p.z);
+        }
+        EXPECT_GE(nearest, 20.0);
+        EXPECT_LT(nearest, 21.5);
+        EXPECT_LT(farthest, 27.0);
+        EXPECT_LE(maxZ, 0.5);  // at most half a strut past the top and bottom
+    }
+}
+
+TEST(GeneratedModels, EntityModelsAreSizedForTheirRoles)
+{
+    struct Entity {
+        const char* file;
+        double minRadius, maxRadius;
+    };
+    const Entity entities[] = {
+        {"sprite1.obj", 3, 8},   // kind 0 enemy
+        {"sprite2.obj", 2, 6},   // kind 1 enemy
+        {"sprite3.obj", 2, 5},   // kind 2 player's shot
+        {"sprite5.obj", 3, 7},   // kind 3 bouncing obstacle
+        {"sprite6.obj", 15, 30}, // kind 8 end guardian
+        {"sprite7.obj", 1, 3},   // kind 9 enemy shot
+        {"sprite8.obj", 3, 8},   // kind 10
+        {"sprite9.obj", 4, 9},   // kind 13 static obstacle
+        {"sprite10.obj", 2, 5},  // kind 14 life pickup
+        {"sprite11.obj", 2, 5},  // kind 15 rapid-fire pickup
+    };
+    for (const Entity& e : entities) {
+        SCOPED_TRACE(e.file);
+        const WalkedObj w = loadChecked(e.file, 1);
+        const double r = radiusFromOrigin(w.vertices);
+        EXPECT_GE(r, e.minRadius);
+        EXPECT_LE(r, e.maxRadius);
+    }
+}

@@ -1,0 +1,318 @@
+#include "support/gl_fixture.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "assets/l3ds.h"
+#include "assets/obj_mesh.h"
+#include "assets/l3ds_writer.h"
+#include "render/renderer.h"
+
+namespace {
+
+std::string writeShader(const std::string& name, const char* text)
+{
+    const auto path = std::filesystem::path(::testing::TempDir()) / ("glasswake_draw_" + name);
+    std::ofstream(path) << text;
+    return path.string();
+}
+
+// Places a vertex the way the game's programs do: camera, then the placement.
+const char* kVertexPlaced = R"(#version 120
+uniform mat4 ModelViewProj;
+uniform mat4 ModelViewObject;
+void main() {
+    gl_Position = ModelViewProj * (ModelViewObject * gl_Vertex);
+    gl_TexCoord[0] = gl_MultiTexCoord0;
+}
+)";
+
+// Shows the mesh's own colour texture.
+const char* kFragmentMaterial = R"(#version 120
+uniform sampler2D texture2;
+void main() {
+    gl_FragData[0] = texture2D(texture2, gl_TexCoord[0].xy);
+    gl_FragData[1] = vec4(0.0);
+}
+)";
+
+// Adds a constant to what it reads: repeated passes accumulate.
+const char* kFragmentAddStep = R"(#version 120
+uniform sampler2D decal;
+void main() {
+    gl_FragData[0] = texture2D(decal, gl_TexCoord[0].xy) + vec4(0.02, 0.02, 0.02, 0.0);
+    gl_FragData[1] = vec4(0.0);
+}
+)";
+
+void makeSolidTexture(int32_t index, int size, uint8_t r, uint8_t g, uint8_t b)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(size) * size * 4);
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+        pixels[i] = r;
+        pixels[i + 1] = g;
+        pixels[i + 2] = b;
+        pixels[i + 3] = 255;
+    }
+    GLuint& name = g_renderer.textureEntry(index);
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+}
+
+class DrawTest : public GLTest {
+protected:
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        if (!g_renderer.cgContext)
+            g_renderer.createCgContext();
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-2, 2, -2, 2, -10, 10);
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_LIGHTING);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        g_renderer.modelAngle = 0.0;
+        g_renderer.modelScale = makeVec3(1, 1, 1);
+        g_renderer.drawnFraction = 1.0f;
+    }
+    void TearDown() override
+    {
+        g_renderer.disableShaders();
+        g_renderer.drawnFraction = 1.0f;
+        GLTest::TearDown();
+    }
+    static size_t litPixels()
+    {
+        size_t lit = 0;
+        const auto pixels = readPixels(0, 0, kWidth, kHeight);
+        for (size_t i = 0; i < pixels.size(); i += 4)
+            lit += pixels[i] + pixels[i + 1] + pixels[i + 2] > 0;
+        return lit;
+    }
+};
+
+const char* kTwoQuads =
+    "o first\nv -1 -1 0\nv 0 -1 0\nv 0 0 0\nv -1 0 0\nvt 0 0\nf 1/1 2/1 3/1 4/1\n"
+    "o second\nv 0.5 0.5 0\nv 1.5 0.5 0\nv 1.5 1.5 0\nvt 0 0\nf 5/1 6/1 7/1\n";
+
+}  // namespace
+
+TEST_F(DrawTest, DisplayListedMeshDrawsLikeImmediateModeThenOnlyCallsItsList)
+{
+    ObjMesh immediate;
+    immediate.loadObjText(kTwoQuads, -1);
+    g_renderer.drawMesh(immediate);
+    EXPECT_TRUE(immediate.needsCompile);  // no list: nothing to record
+    const auto expected = readPixels(0, 0, kWidth, kHeight);
+    ASSERT_GT(litPixels(), 1000u);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    ObjMesh listed;
+    listed.loadObjText(kTwoQuads, 4242);
+    g_renderer.drawMesh(listed);
+    EXPECT_FALSE(listed.needsCompile);
+    EXPECT_TRUE(glIsList(4242));
+    EXPECT_EQ(readPixels(0, 0, kWidth, kHeight), expected);
+
+    // The second draw replays the list: what the mesh holds now does not matter.
+    glClear(GL_COLOR_BUFFER_BIT);
+    listed.objects.clear();
+    g_renderer.drawMesh(listed);
+    EXPECT_EQ(readPixels(0, 0, kWidth, kHeight), expected);
+}
+
+TEST_F(DrawTest, FaceNormalsPointOutOfTheFrontAndEmphasiseOnlyAStrictMaximum)
+{
+    // Feedback mode hands back the normals through lighting: read them directly instead.
+    ObjFace face;
+    face.corners[0] = makeVec3(0, 0, 0);
+    face.corners[1] = makeVec3(1, 0, 0);
+    face.corners[2] = makeVec3(1, 1, 0);
+    face.corners[3] = makeVec3(0, 1, 0);
+    g_renderer.drawFaceList({face});
+    GLfloat n[4];
+    glGetFloatv(GL_CURRENT_NORMAL, n);
+    EXPECT_NEAR(n[0], 0.0f, 1e-6);
+    EXPECT_NEAR(std::fabs(n[2]), 1.0f, 1e-6);
+
+    // A face whose normal is (0, 0.5, 0.5) before emphasis keeps both components.
+    face.corners[0] = makeVec3(0, 0, 0);
+    face.corners[1] = makeVec3(1, 0, 0);
+    face.corners[2] = makeVec3(1, 1, -1);
+    face.corners[3] = makeVec3(0, 1, -1);
+    g_renderer.drawFaceList({face});
+    glGetFloatv(GL_CURRENT_NORMAL, n);
+    EXPECT_NEAR(std::fabs(n[1]), std::fabs(n[2]), 1e-6);
+
+    // A dominant axis is pushed further: (0.6, 0.8) becomes (0.6, 1.12), normalised.
+    face.corners[0] = makeVec3(0, 0, 0);
+    face.corners[1] = makeVec3(0, 0, 1);
+    face.corners[2] = makeVec3(0.8f, -0.6f, 1);
+    face.corners[3] = makeVec3(0.8f, -0.6f, 0);
+    g_renderer.drawFaceList({face});
+    glGetFloatv(GL_CURRENT_NORMAL, n);
+    EXPECT_NEAR(std::fabs(n[1]) / std::fabs(n[0]), 1.12f / 0.6f, 1e-4);
+}
+
+namespace {
+
+class ModelDrawTest : public DrawTest {
+protected:
+    static constexpr int32_t kModel = 11;
+    static constexpr int32_t kPair = 900;
+
+    void SetUp() override
+    {
+        DrawTest::SetUp();
+        // One textured quad covering x, y in 0 ... 1.
+        TestScene scene;
+        scene.materials.push_back({"mat", "QUAD.JPG", ""});
+        scene.meshes.push_back(quadMesh("quad", "mat"));
+        const auto bytes = write3ds(scene);
+        L3DS& model = g_renderer.model(kModel);
+        ASSERT_TRUE(model.loadFromMemory(bytes.data(), bytes.size()));
+        model.meshTextureIndex = {0};
+        const int32_t base = (kModel + 1000) * 100;
+        makeSolidTexture(base, 4, 0, 200, 0);        // colour texture of the mesh
+        makeSolidTexture(base + 50, 4, 0, 0, 0);     // its normal map
+        g_renderer.loadShaderPair(writeShader("vertex_placed.cpp", kVertexPlaced).c_str(),
+                                  writeShader("fragment_material.cpp", kFragmentMaterial).c_str(), kPair);
+    }
+
+    void drawWithPair(double time)
+    {
+        g_renderer.enableShaders();
+        g_renderer.bindProgram(kPair);
+        g_renderer.bindProgram(kPair + 1);
+        g_renderer.bindModelViewProjection(kPair, 5);
+        g_renderer.drawModel(kModel, 7, time, 0, 0, kPair);
+        g_renderer.disableShaders();
+    }
+};
+
+}  // namespace
+
+TEST_F(ModelDrawTest, TexturedModelShowsItsMaterialTexture)
+{
+    drawWithPair(0.0);
+    uint8_t p[4];
+    pixelAt(kWidth * 5 / 8, kHeight * 5 / 8, p);  // inside the quad (0.5, 0.5)
+    EXPECT_EQ(p[0], 0);
+    EXPECT_NEAR(p[1], 200, 2);
+    pixelAt(kWidth / 4, kHeight / 4, p);  // outside it
+    EXPECT_EQ(p[1], 0);
+}
+
+TEST_F(ModelDrawTest, PlacementGoesThroughTheTextureMatrix)
+{
+    g_renderer.modelAngle = 180.0;
+    g_renderer.modelAxis = makeVec3(0, 0, 1);
+    drawWithPair(0.0);
+    g_renderer.modelAngle = 0.0;
+    uint8_t p[4];
+    pixelAt(kWidth * 3 / 8, kHeight * 3 / 8, p);  // turned half around the origin
+    EXPECT_NEAR(p[1], 200, 2);
+    pixelAt(kWidth * 5 / 8, kHeight * 5 / 8, p);
+    EXPECT_EQ(p[1], 0);
+
+    // Afterwards the texture matrix is the identity again and the arrays are off.
+    GLfloat m[16];
+    glMatrixMode(GL_TEXTURE);
+    glGetFloatv(GL_TEXTURE_MATRIX, m);
+    glMatrixMode(GL_MODELVIEW);
+    EXPECT_FLOAT_EQ(m[0], 1.0f);
+    EXPECT_FLOAT_EQ(m[5], 1.0f);
+    EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
+}
+
+TEST_F(ModelDrawTest, DrawnFractionZeroDrawsNothingButSetsTheState)
+{
+    g_renderer.drawnFraction = 0.0f;
+    drawWithPair(0.0);
+    EXPECT_EQ(litPixels(), 0u);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));  // mode 1 switched lighting on
+    EXPECT_NE(g_renderer.parameters[kPair + 1][9], nullptr);  // the material sampler was set
+
+    g_renderer.drawnFraction = 0.5f;  // the first of the two triangles
+    drawWithPair(0.0);
+    uint8_t p[4];
+    pixelAt(kWidth * 5 / 8 + 20, kHeight * 5 / 8 - 10, p);  // below the diagonal: triangle 0
+    EXPECT_NEAR(p[1], 200, 2);
+    pixelAt(kWidth * 5 / 8 - 10, kHeight * 5 / 8 + 20, p);  // above it: triangle 1
+    EXPECT_EQ(p[1], 0);
+    glDisable(GL_LIGHTING);
+}
+
+TEST_F(ModelDrawTest, ModelIndexZeroDrawsNothing)
+{
+    g_renderer.enableShaders();
+    g_renderer.bindProgram(kPair);
+    g_renderer.bindProgram(kPair + 1);
+    g_renderer.bindModelViewProjection(kPair, 5);
+    g_renderer.drawModel(0, 7, 0.0, 0, 0, kPair);
+    g_renderer.disableShaders();
+    EXPECT_EQ(litPixels(), 0u);
+    glDisable(GL_LIGHTING);
+}
+
+TEST_F(DrawTest, RepeatedScreenPassReadsFirstTextureOnlyInItsFirstPass)
+{
+    const int size = 16;
+    makeSolidTexture(601, size, 51, 51, 51);  // the source
+    makeSolidTexture(602, size, 0, 0, 0);     // the slot's own picture
+    g_renderer.createRenderTarget(6, size, size, 0);
+    g_renderer.attachTexture(6, 0, 602);
+    g_renderer.loadScreenShader(writeShader("fragment_add.cpp", kFragmentAddStep).c_str(), 950);
+
+    g_renderer.runScreenPass(950, 6, 6, size, size, 601, 602, -1, -1);
+    glViewport(0, 0, kWidth, kHeight);
+
+    std::vector<uint8_t> result(static_cast<size_t>(size) * size * 4);
+    glBindTexture(GL_TEXTURE_2D, g_renderer.textureEntry(602));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, result.data());
+    // 51 + 6 steps of 5.1; reading the source every pass would give 56.
+    EXPECT_NEAR(result[0], 82, 3);
+    EXPECT_NEAR(result[result.size() / 2], 82, 3);
+    GLint framebuffer = -1;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    EXPECT_EQ(framebuffer, 0);
+}
+
+
+TEST_F(ModelDrawTest, ProjectedLightPassDrawsTheModelAndBalancesTheMatrices)
+{
+    makeSolidTexture(700, 4, 90, 90, 90);
+    g_renderer.camera = CameraRecord{makeVec3(0.5f, 0.5f, 3), makeVec3(0.5f, 0.5f, 0), makeVec3(0, 1, 0)};
+    g_renderer.nearPlane = 1.0;
+    g_renderer.farPlane = 10.0;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, 1.0, 1.0, 10.0);
+    glMatrixMode(GL_MODELVIEW);
+    GLint depthBefore = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthBefore);
+
+    g_renderer.drawProjectedLight(kModel, 700, 700, kPair, g_renderer.camera, g_renderer.camera, 0.0);
+
+    GLint depthAfter = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depthAfter);
+    EXPECT_EQ(depthAfter, depthBefore);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    uint8_t p[4];
+    pixelAt(kWidth / 2, kHeight / 2, p);  // the quad fills the middle of the view
+    EXPECT_NEAR(p[1], 200, 2);
+    glDisable(GL_LIGHTING);
+}

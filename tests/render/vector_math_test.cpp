@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "render/vector_math.h"
+#include "shell/crt_random.h"
+
+namespace {
+
+Vec3 undefinedVector() { return Vec3{VEC_UNDEFINED, 1.0f, 2.0f, 3.0f}; }
+
+void expectVec(const Vec3& v, int32_t kind, float x, float y, float z, float tolerance = 0.0f)
+{
+    EXPECT_EQ(v.kind, kind);
+    EXPECT_NEAR(v.x, x, tolerance);
+    EXPECT_NEAR(v.y, y, tolerance);
+    EXPECT_NEAR(v.z, z, tolerance);
+}
+
+Spline lineAlongX(int points, float spacing = 1.0f)
+{
+    Spline s;
+    for (int i = 0; i < points; ++i)
+        s.append(makeVec3(i * spacing, 0.0f, 0.0f));
+    return s;
+}
+
+}  // namespace
+
+TEST(VectorOps, ArithmeticOnPlainVectors)
+{
+    Vec3 a = makeVec3(1.0f, 2.0f, 3.0f);
+    Vec3 b = makeVec3(4.0f, -5.0f, 0.5f);
+    expectVec(add(a, b), VEC_PLAIN, 5.0f, -3.0f, 3.5f);
+    expectVec(sub(a, b), VEC_PLAIN, -3.0f, 7.0f, 2.5f);
+    expectVec(cross(makeVec3(1, 0, 0), makeVec3(0, 1, 0)), VEC_PLAIN, 0.0f, 0.0f, 1.0f);
+    expectVec(cross(a, b), VEC_PLAIN, 2.0f * 0.5f - 3.0f * -5.0f, 3.0f * 4.0f - 0.5f * 1.0f, -5.0f * 1.0f - 2.0f * 4.0f);
+    EXPECT_FLOAT_EQ(length(makeVec3(3.0f, 4.0f, 0.0f)), 5.0f);
+}
+
+TEST(VectorOps, UndefinedOperandGivesPlainZero)
+{
+    Vec3 a = makeVec3(1.0f, 2.0f, 3.0f);
+    for (const Vec3& r : {add(a, undefinedVector()), add(undefinedVector(), a), sub(a, undefinedVector()),
+                          sub(undefinedVector(), a), cross(a, undefinedVector()), cross(undefinedVector(), a),
+                          scale(undefinedVector(), 2.0f)})
+        expectVec(r, VEC_PLAIN, 0.0f, 0.0f, 0.0f);
+}
+
+TEST(VectorOps, ScaleKeepsTheKind)
+{
+    expectVec(scale(makeVec3(1.0f, -2.0f, 0.5f), 2.0f), VEC_PLAIN, 2.0f, -4.0f, 1.0f);
+    expectVec(scale(Vec3{VEC_UNIT, 0.0f, 1.0f, 0.0f}, 3.0f), VEC_UNIT, 0.0f, 3.0f, 0.0f);
+}
+
+TEST(VectorOps, NormalizeZeroVectorBecomesUnitTaggedZero)
+{
+    Vec3 v = makeVec3(0.0f, 0.0f, 0.0f);
+    normalize(v);
+    expectVec(v, VEC_UNIT, 0.0f, 0.0f, 0.0f);
+    normalize(v);
+    expectVec(v, VEC_UNIT, 0.0f, 0.0f, 0.0f);
+}
+
+TEST(VectorOps, NormalizeOnlyTouchesPlainVectors)
+{
+    Vec3 v = makeVec3(0.0f, 3.0f, 4.0f);
+    Vec3& same = normalize(v);
+    EXPECT_EQ(&same, &v);
+    expectVec(v, VEC_UNIT, 0.0f, 0.6f, 0.8f, 1e-7f);
+
+    // Already tagged unit: left alone even when it is not of length 1.
+    Vec3 tagged{VEC_UNIT, 0.0f, 2.0f, 0.0f};
+    normalize(tagged);
+    expectVec(tagged, VEC_UNIT, 0.0f, 2.0f, 0.0f);
+    Vec3 undefined = undefinedVector();
+    normalize(undefined);
+    expectVec(undefined, VEC_UNDEFINED, 1.0f, 2.0f, 3.0f);
+
+    Vec3 unit = makeVec3(1.0f, 0.0f, 0.0f);
+    normalize(unit);
+    expectVec(unit, VEC_UNIT, 1.0f, 0.0f, 0.0f);
+}
+
+TEST(VectorOps, SqrtfIsTheFloatSquareRoot)
+{
+    EXPECT_EQ(sqrtf(2.0f), std::sqrt(2.0f));
+    EXPECT_EQ(sqrtf(0.0f), 0.0f);
+}
+
+TEST(Random01, DividesTheGeneratorBy32767)
+{
+    crtSeed(1);
+    EXPECT_DOUBLE_EQ(random01(), 41 / 32767.0);
+    EXPECT_DOUBLE_EQ(random01(), 18467 / 32767.0);
+    for (int i = 0; i < 1000; ++i) {
+        double r = random01();
+        EXPECT_GE(r, 0.0);
+        EXPECT_LE(r, 1.0);
+    }
+}
+
+TEST(SplineLists, ConstructAppendClearAndCopy)
+{
+    Spline s(7);
+    EXPECT_EQ(s.mode, 7);
+    EXPECT_EQ(s.count, 0);
+    s.append(makeVec3(1, 2, 3));
+    s.append(makeVec3(4, 5, 6));
+    EXPECT_EQ(s.count, 2);
+    EXPECT_EQ(s.points.size(), 2u);
+    EXPECT_TRUE(s.points2.empty());
+    EXPECT_TRUE(s.points3.empty());
+
+    s.closed = true;
+    Spline copy(s);
+    EXPECT_EQ(copy.count, 2);
+    EXPECT_EQ(copy.mode, 7);
+    EXPECT_TRUE(copy.closed);
+    EXPECT_EQ(copy.points[1].y, 5.0f);
+
+    // Assigning over a curve that has points replaces them: count and the
+    // lists stay in step.
+    Spline other = lineAlongX(5);
+    other = s;
+    EXPECT_EQ(other.count, 2);
+    EXPECT_EQ(other.points.size(), 2u);
+    EXPECT_EQ(other.points[0].x, 1.0f);
+
+    s.reserved = 4.0;
+    s.clear();
+    EXPECT_EQ(s.count, 0);
+    EXPECT_EQ(s.mode, 3);
+    EXPECT_EQ(s.reserved, 0.0);
+    EXPECT_TRUE(s.points.empty());
+}
+
+TEST(SplineEvaluate, PassesThroughControlPoints)
+{
+    Spline s;
+    const float ys[] = {0.0f, 2.0f, -1.0f, 4.0f, 3.0f, 5.0f, 1.0f};
+    for (int i = 0; i < 7; ++i)
+        s.append(makeVec3(float(i), ys[i], 0.0f));
+    for (int i = 0; i < 7; ++i) {
+        Vec3 out;
+        s.evaluate(float(i), out);
+        EXPECT_FLOAT_EQ(out.y, ys[i]) << "t = " << i;
+    }
+    s.closed = true;
+    for (int i = 0; i < 7; ++i) {
+        Vec3 out;
+        s.evaluate(float(i), out);
+        EXPECT_FLOAT_EQ(out.y, ys[i]) << "closed, t = " << i;
+    }
+}
+
+TEST(SplineEvaluate, OpenCurveEndRules)
+{
+    Spline s = lineAlongX(5);
+    s.points[0].kind = VEC_UNIT;  // the end rules copy the whole record
+    s.points[4].z = 9.0f;
+    Vec3 out;
+    s.evaluate(-0.5f, out);
+    expectVec(out, VEC_UNIT, 0.0f, 0.0f, 0.0f);
+    out = makeVec3(7, 7, 7);
+    s.evaluate(5.5f, out);
+    expectVec(out, VEC_PLAIN, 4.0f, 0.0f, 9.0f);
+    // t = n itself is not past the end: the clamped blend lands on the last
+    // point and leaves the kind alone.
+    out.kind = VEC_UNDEFINED;
+    s.evaluate(5.0f, out);
+    expectVec(out, VEC_UNDEFINED, 4.0f, 0.0f, 9.0f);
+    // Huge and NaN parameters are bounded rather than cast blindly.
+    s.evaluate(1e30f, out);
+    EXPECT_FLOAT_EQ(out.x, 4.0f);
+    s.evaluate(-1e30f, out);
+    EXPECT_FLOAT_EQ(out.x, 0.0f);
+    s.evaluate(NAN, out);
+}
+
+TEST(SplineEvaluate, ClosedCurveWrapsAtBothEnds)
+{
+    Vec3 p[5] = {makeVec3(0, 0, 0), makeVec3(4, 1, 0), makeVec3(5, 5, 1), makeVec3(1, 6, 2), makeVec3(-2, 3, 0)};
+    Spline closedCurve;
+    closedCurve.closed = true;
+    for (const Vec3& v : p)
+        closedCurve.append(v);
+
+    // At t = 0.5 the closed curve blends p4, p0, p1, p2: the same as an open
+    // curve through those points (plus one) between its second and third.
+    Spline open;
+    for (int k : {4, 0, 1, 2, 3})
+        open.append(p[k]);
+    Vec3 a, b;
+    closedCurve.evaluate(0.5f, a);
+    open.evaluate(1.5f, b);
+    expectVec(a, VEC_PLAIN, b.x, b.y, b.z, 1e-5f);
+
+    // At t = n - 1 + 0.5 it blends p3, p4, p0, p1.
+    Spline seam;
+    for (int k : {3, 4, 0, 1, 2})
+        seam.append(p[k]);
+    closedCurve.evaluate(4.5f, a);
+    seam.evaluate(1.5f, b);
+    expectVec(a, VEC_PLAIN, b.x, b.y, b.z, 1e-5f);
+
+    // One full turn later, or one before, is the same point.
+    closedCurve.evaluate(5.0f, a);
+    expectVec(a, VEC_PLAIN, 0.0f, 0.0f, 0.0f, 1e-5f);
+    closedCurve.evaluate(-1.0f, a);
+    expectVec(a, VEC_PLAIN, -2.0f, 3.0f, 0.0f, 1e-5f);
+}
+
+TEST(SplineEvaluate, TinyAndEmptyCurvesStayInBounds)
+{
+    Spline empty;
+    Vec3 out = makeVec3(1, 2, 3);
+    empty.evaluate(0.5f, out);
+    expectVec(out, VEC_PLAIN, 1.0f, 2.0f, 3.0f);
+    empty.closed = true;
+    empty.evaluate(0.5f, out);
+    expectVec(out, VEC_PLAIN, 1.0f, 2.0f, 3.0f);
+
+    Spline single;
+    single.append(makeVec3(3, 4, 5));
+    for (bool closed : {false, true}) {
+        single.closed = closed;
+        single.evaluate(0.25f, out);
+        expectVec(out, VEC_PLAIN, 3.0f, 4.0f, 5.0f);
+    }
+    Spline pair = lineAlongX(2);
+    pair.closed = true;
+    pair.evaluate(1.0f, out);
+    EXPECT_FLOAT_EQ(out.x, 1.0f);
+}
+
+TEST(SplineResample, StraightLineGivesEvenlySpacedPoints)
+{
+    // Unevenly spaced control points on a line.
+    Spline s;
+    for (float x : {0.0f, 1.0f, 3.0f, 4.0f, 6.0f, 7.0f, 9.0f})
+        s.append(makeVec3(x, 2.0f * x, 0.0f));
+    s.mode = 5;
+    s.resample(10, 20);
+    ASSERT_EQ(s.count, 10);
+    ASSERT_EQ(s.points.size(), 10u);
+    EXPECT_EQ(s.points2.size(), 10u);
+    EXPECT_EQ(s.points3.size(), 10u);
+    EXPECT_EQ(s.mode, 3);
+    EXPECT_NEAR(s.points[0].x, 0.0f, 1e-6f);
+    const float step = length(sub(s.points[1], s.points[0]));
+    EXPECT_GT(step, 2.0f);  // at least 9 * sqrt(5) / 10
+    for (int j = 1; j < 10; ++j) {
+        Vec3 d = sub(s.points[j], s.points[j - 1]);
+        EXPECT_NEAR(length(d), step, 0.01f * step) << "gap " << j;
+        EXPECT_NEAR(s.points[j].y, 2.0f * s.points[j].x, 1e-4f);
+        EXPECT_EQ(s.points2[j].x, s.points[j].x);
+        EXPECT_EQ(s.points3[j].x, s.points[j].x);
+    }
+}
+
+TEST(SplineResample, LeavesShortCurvesAloneAndCanEmpty)
+{
+    Spline s = lineAlongX(3);
+    s.resample(10, 3);
+    EXPECT_EQ(s.count, 3);
+    EXPECT_EQ(s.points.size(), 3u);
+
+    Spline noSteps = lineAlongX(6);
+    noSteps.resample(10, 0);
+    EXPECT_EQ(noSteps.count, 6);
+
+    // Zero output points empties the curve, after which it cannot grow back.
+    Spline emptied = lineAlongX(6);
+    emptied.resample(0, 3);
+    EXPECT_EQ(emptied.count, 0);
+    EXPECT_TRUE(emptied.points.empty());
+    emptied.resample(6, 3);
+    EXPECT_EQ(emptied.count, 0);
+}
+
+TEST(SplineResample, CoincidentPointsAndHugeValuesStayInBounds)
+{
+    Spline still;
+    for (int i = 0; i < 5; ++i)
+        still.append(makeVec3(1.0f, 1.0f, 1.0f));
+    still.resample(8, 3);
+    ASSERT_EQ(still.count, 8);
+    for (const Vec3& p : still.points)
+        expectVec(p, VEC_PLAIN, 1.0f, 1.0f, 1.0f);
+
+    // Lengths overflow to infinity; the search must still stay in its table.
+    Spline wild;
+    for (float x : {3e38f, -3e38f, 3e38f, -3e38f, 1.0f})
+        wild.append(makeVec3(x, 0.0f, 0.0f));
+    wild.resample(7, 3);
+    EXPECT_EQ(wild.count, 7);
+}

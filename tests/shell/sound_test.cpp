@@ -1,0 +1,167 @@
+// FSOUND calls on SDL2_mixer with SDL's dummy audio driver: loading MP3 and
+// WAV files, free slots, the music channel, volume mapping, and silence on
+// every failure.
+#include <gtest/gtest.h>
+
+#include <SDL_mixer.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "shell/sound.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Silent MPEG-1 layer III frames (128 kbit/s, 44100 Hz, mono): a header and
+// an all-zero side information and main data block decode to silence.
+void writeSilentMp3(const fs::path& path, int frames)
+{
+    std::vector<unsigned char> bytes;
+    for (int i = 0; i < frames; ++i) {
+        const unsigned char header[4] = {0xFF, 0xFB, 0x90, 0xC0};
+        bytes.insert(bytes.end(), header, header + 4);
+        bytes.insert(bytes.end(), 417 - 4, 0);
+    }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+void put16(std::vector<unsigned char>& b, unsigned v) { b.push_back(v & 0xFF); b.push_back((v >> 8) & 0xFF); }
+void put32(std::vector<unsigned char>& b, unsigned v) { put16(b, v & 0xFFFF); put16(b, v >> 16); }
+
+// A 16-bit mono WAV file with a quiet square wave.
+void writeWav(const fs::path& path, int samples)
+{
+    std::vector<unsigned char> b = {'R', 'I', 'F', 'F'};
+    put32(b, 36 + samples * 2);
+    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put32(b, 16);
+    put16(b, 1);
+    put16(b, 1);
+    put32(b, 44100);
+    put32(b, 44100 * 2);
+    put16(b, 2);
+    put16(b, 16);
+    b.insert(b.end(), {'d', 'a', 't', 'a'});
+    put32(b, samples * 2);
+    for (int i = 0; i < samples; ++i)
+        put16(b, (i / 50) % 2 ? 2000 : 0xFFFF - 2000);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(b.data(), 1, b.size(), f);
+    std::fclose(f);
+}
+
+class SoundTest : public ::testing::Test {
+protected:
+    fs::path dir;
+
+    void SetUp() override
+    {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        dir = fs::temp_directory_path() / ("gw_sound_" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        writeSilentMp3(dir / "music.mp3", 60);
+        writeSilentMp3(dir / "cue.mp3", 10);
+        writeWav(dir / "cue.wav", 4410);
+    }
+    void TearDown() override
+    {
+        FSOUND_Close();
+        fs::remove_all(dir);
+    }
+    std::string file(const char* name) const { return (dir / name).string(); }
+};
+
+TEST_F(SoundTest, LoadsMp3AndWavIntoFreeSlots)
+{
+    ASSERT_TRUE(FSOUND_Init(FSOUND_MIX_RATE, FSOUND_CHANNELS, 2));
+    EXPECT_EQ(Mix_AllocateChannels(-1), 32);
+    FSOUND_SAMPLE* music = FSOUND_Sample_Load(FSOUND_FREE, file("music.mp3").c_str(), 0x130, 0, 0);
+    FSOUND_SAMPLE* mp3 = FSOUND_Sample_Load(FSOUND_FREE, file("cue.mp3").c_str(), 0x130, 0, 0);
+    FSOUND_SAMPLE* wav = FSOUND_Sample_Load(FSOUND_FREE, file("cue.wav").c_str(), 0x130, 0, 0);
+    ASSERT_NE(music, nullptr);
+    ASSERT_NE(mp3, nullptr);
+    ASSERT_NE(wav, nullptr);
+    EXPECT_NE(music, mp3);
+    EXPECT_NE(mp3, wav);
+    // 60 frames of 1152 samples, resampled to the device's stereo 16-bit.
+    EXPECT_GT(music->chunk->alen, 60u * 1152u * 2u);
+    EXPECT_GT(wav->chunk->alen, 0u);
+}
+
+TEST_F(SoundTest, MusicIsChannelZeroAndRewinds)
+{
+    ASSERT_TRUE(FSOUND_Init(FSOUND_MIX_RATE, FSOUND_CHANNELS, 2));
+    FSOUND_SAMPLE* cue = FSOUND_Sample_Load(FSOUND_FREE, file("cue.wav").c_str(), 0x130, 0, 0);
+    FSOUND_SAMPLE* music = FSOUND_Sample_Load(FSOUND_FREE, file("music.mp3").c_str(), 0x130, 0, 0);
+    FSOUND_Sample_SetMode(music, FSOUND_LOOP_NORMAL);
+    FSOUND_Sample_SetMode(cue, FSOUND_LOOP_OFF);
+    EXPECT_TRUE(music->loop);
+    EXPECT_FALSE(cue->loop);
+
+    // A one-shot cue started first does not become channel 0.
+    int cueChannel = FSOUND_PlaySound(FSOUND_FREE, cue);
+    int musicChannel = FSOUND_PlaySound(FSOUND_FREE, music);
+    ASSERT_GE(cueChannel, 0);
+    ASSERT_GE(musicChannel, 0);
+    EXPECT_NE(cueChannel, musicChannel);
+    EXPECT_EQ(musicMixerChannel(), musicChannel);
+
+    EXPECT_TRUE(FSOUND_SetCurrentPosition(0, 0));
+    EXPECT_TRUE(Mix_Playing(musicChannel));
+    EXPECT_EQ(Mix_GetChunk(musicChannel), music->chunk);
+    // Only a rewind is supported.
+    EXPECT_FALSE(FSOUND_SetCurrentPosition(0, 1000));
+}
+
+TEST_F(SoundTest, VolumeOfAllChannelsMapsTo128Steps)
+{
+    EXPECT_EQ(mixerVolume(0), 0);
+    EXPECT_EQ(mixerVolume(55), 28);
+    EXPECT_EQ(mixerVolume(255), 128);
+    EXPECT_EQ(mixerVolume(400), 128);
+    EXPECT_EQ(mixerVolume(-5), 0);
+
+    ASSERT_TRUE(FSOUND_Init(FSOUND_MIX_RATE, FSOUND_CHANNELS, 2));
+    EXPECT_TRUE(FSOUND_SetVolume(FSOUND_ALL, 55));
+    for (int ch = 0; ch < FSOUND_CHANNELS; ++ch)
+        EXPECT_EQ(Mix_Volume(ch, -1), 28) << "channel " << ch;
+}
+
+TEST_F(SoundTest, EverythingIsSilentWithoutADevice)
+{
+    // Before init, and with null handles, nothing fails loudly.
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, file("cue.wav").c_str(), 0x130, 0, 0), nullptr);
+    EXPECT_FALSE(FSOUND_Sample_SetMode(nullptr, FSOUND_LOOP_NORMAL));
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, nullptr), -1);
+    EXPECT_FALSE(FSOUND_SetVolume(FSOUND_ALL, 55));
+    EXPECT_FALSE(FSOUND_SetCurrentPosition(0, 0));
+
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    EXPECT_FALSE(FSOUND_Init(FSOUND_MIX_RATE, FSOUND_CHANNELS, 2));
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, file("cue.wav").c_str(), 0x130, 0, 0), nullptr);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, nullptr), -1);
+}
+
+TEST_F(SoundTest, MissingFileGivesNullAndPlayingItIsHarmless)
+{
+    ASSERT_TRUE(FSOUND_Init(FSOUND_MIX_RATE, FSOUND_CHANNELS, 2));
+    FSOUND_SAMPLE* missing = FSOUND_Sample_Load(FSOUND_FREE, file("absent.mp3").c_str(), 0x130, 0, 0);
+    EXPECT_EQ(missing, nullptr);
+    EXPECT_FALSE(FSOUND_Sample_SetMode(missing, FSOUND_LOOP_OFF));
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, missing), -1);
+    // No music has started, so channel 0 has nothing to rewind.
+    EXPECT_FALSE(FSOUND_SetCurrentPosition(0, 0));
+}
+
+}  // namespace
