@@ -13,6 +13,7 @@
 
 #include "render/camera.h"
 #include "render/gl.h"
+#include "render/outline_font.h"
 #include "render/shader_runtime.h"
 #include "render/vec3.h"
 
@@ -169,6 +170,22 @@ public:
     L3DS* models[MAX_MODELS] = {};  // made on first use, never released
     // The importer of scene `index` (0 .. MAX_MODELS - 1), made empty on first use.
     L3DS& model(int32_t index);
+
+    // --- outline font (render/outline_font.cpp, render/text_draw.cpp) ---
+    // 256 display-list names from fontListBase; codes 0 ... 122 hold extruded
+    // glyphs (em square 1.0, 0.1 deep), each ending with its cell advance.
+    GLuint fontListBase = 0;
+    GlyphMetrics glyphMetrics[FONT_LIST_COUNT] = {};  // filled for codes 0 ... 122
+
+    // Ends the program (exit code 0) after a message box when no font is found.
+    void createOutlineFont();
+    // printf-style, at most 255 characters, centred on the current origin.
+    void drawText(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // The game's text at (x, y, z): the floor pass of part's model first, then
+    // each letter placed and turned through the texture matrix of ShaderPair
+    // part.program ("ModelViewObject"); the letters turn in a wave once time >= 0.1.
+    void drawShadedText(const ShadedTextSource& part, double time, double x, double y, double z,
+                        const char* format, ...) __attribute__((format(printf, 7, 8)));
 };
 
 // The program's one Renderer.

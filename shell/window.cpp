@@ -84,7 +84,7 @@ bool createGLWindow(const char* title, int32_t width, int32_t height, int32_t bi
         return false;
     }
 
-    // The outline font is created here once it exists.
+    g_renderer.createOutlineFont();
     return true;
 }
 

@@ -1,0 +1,209 @@
+#include "support/gl_fixture.h"
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "render/renderer.h"
+#include "shell/platform.h"
+#include "support/png_file.h"
+
+namespace {
+
+class OutlineFontTest : public GLTest {
+protected:
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        if (IsSkipped())
+            return;
+        if (g_renderer.fontListBase == 0) {
+            const auto start = std::chrono::steady_clock::now();
+            g_renderer.createOutlineFont();
+            const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+            std::printf("createOutlineFont: %.1f ms\n", took.count());
+        }
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_LIGHTING);
+        glDisable(GL_DEPTH_TEST);
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    static std::array<double, 16> modelView()
+    {
+        std::array<double, 16> m{};
+        glGetDoublev(GL_MODELVIEW_MATRIX, m.data());
+        return m;
+    }
+
+    static int litPixels()
+    {
+        const std::vector<uint8_t> pixels = readPixels(0, 0, kWidth, kHeight);
+        int lit = 0;
+        for (size_t i = 0; i < pixels.size(); i += 4)
+            lit += pixels[i] > 0;
+        return lit;
+    }
+};
+
+}  // namespace
+
+TEST_F(OutlineFontTest, GlyphListsForCodesUpTo122AndNothingAbove)
+{
+    ASSERT_NE(g_renderer.fontListBase, 0u);
+    for (GLuint c = 0; c < 123; ++c)
+        EXPECT_TRUE(glIsList(g_renderer.fontListBase + c)) << c;
+    // The names above 122 stay reserved but hold nothing: no ink, no advance.
+    glScaled(0.8, 0.8, 0.8);
+    const auto before = modelView();
+    for (GLuint c = 123; c < 256; ++c) {
+        glCallList(g_renderer.fontListBase + c);
+        EXPECT_EQ(modelView(), before) << c;
+        EXPECT_EQ(g_renderer.glyphMetrics[c].cellIncX, 0.0f) << c;
+    }
+    EXPECT_EQ(litPixels(), 0);
+    glCallList(g_renderer.fontListBase + 'M');
+    EXPECT_GT(litPixels(), 1000);
+}
+
+TEST_F(OutlineFontTest, EachListAdvancesByItsCellAdvance)
+{
+    const GlyphMetrics* m = g_renderer.glyphMetrics;
+    EXPECT_GT(m['W'].cellIncX, m['i'].cellIncX);
+    for (unsigned char c : std::string("Wi 0.")) {
+        glLoadIdentity();
+        glCallList(g_renderer.fontListBase + c);
+        EXPECT_NEAR(modelView()[12], m[c].cellIncX, 1e-6) << c;
+        EXPECT_EQ(modelView()[13], 0.0) << c;
+    }
+    glLoadIdentity();
+}
+
+TEST_F(OutlineFontTest, EmptyNullAndGlyphlessTextsDrawNothingAndKeepTheMatrix)
+{
+    glScaled(0.3, 0.3, 0.3);
+    const auto before = modelView();
+    const char* empty = "";
+    g_renderer.drawText(empty);
+    g_renderer.drawText(nullptr);
+    g_renderer.drawText("%s", "{|}~\x7f\x80\xc8\xff");
+    EXPECT_EQ(modelView(), before);
+    EXPECT_EQ(litPixels(), 0);
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+    glGetIntegerv(GL_ATTRIB_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 0);
+}
+
+TEST_F(OutlineFontTest, TextIsCentredOnTheOrigin)
+{
+    glScaled(0.45, 0.45, 0.45);  // about 4.4 ems across the view
+    const auto before = modelView();
+    g_renderer.drawText("%s", "HOH");
+    EXPECT_EQ(modelView(), before);
+
+    const std::vector<uint8_t> pixels = readPixels(0, 0, kWidth, kHeight);
+    double left = 0.0, right = 0.0;
+    int minX = kWidth, maxX = -1;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const double ink = pixels[(static_cast<size_t>(y) * kWidth + x) * 4] / 255.0;
+            (x < kWidth / 2 ? left : right) += ink;
+            if (ink > 0) {
+                minX = std::min(minX, x);
+                maxX = std::max(maxX, x);
+            }
+        }
+    }
+    ASSERT_GT(left + right, 1000.0);
+    EXPECT_NEAR(left / (left + right), 0.5, 0.04) << "ink from x " << minX << " to " << maxX;
+    std::printf("left share of the ink: %.3f, ink from x %d to %d\n", left / (left + right), minX, maxX);
+}
+
+TEST_F(OutlineFontTest, WordPicture)
+{
+    // An offscreen view with lighting and a slight turn shows faces, walls and depth.
+    const int w = 640, h = 160;
+    GLuint fb = 0, colour = 0, depth = 0;
+    glGenFramebuffers(1, &fb);
+    glGenRenderbuffers(1, &colour);
+    glGenRenderbuffers(1, &depth);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
+    glBindFramebuffer(GL_FRAMEBUFFER, fb);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    glViewport(0, 0, w, h);
+    glClearColor(0.1f, 0.12f, 0.16f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    glMatrixMode(GL_PROJECTION);
+    gluPerspective(30.0, static_cast<double>(w) / h, 0.1, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    gluLookAt(0.0, 0.0, 6.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_COLOR_MATERIAL);
+    const GLfloat lightDir[] = {-0.5f, 0.6f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, lightDir);
+    glColor3f(0.9f, 0.7f, 0.3f);
+    glRotated(-20.0, 1.0, 0.0, 0.0);
+    glTranslated(0.0, -0.3, 0.0);
+    g_renderer.drawText("Glasswake %d", 2007);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+
+    const std::vector<uint8_t> pixels = readPixels(0, 0, w, h);
+    const std::string path = std::string(GW_BUILD_DIR) + "/outline_font_word.png";
+    EXPECT_TRUE(writePng(path, w, h, pixels));
+    std::printf("picture: %s\n", path.c_str());
+    int inked = 0;
+    for (size_t i = 0; i < pixels.size(); i += 4)
+        inked += pixels[i] > 80;
+    EXPECT_GT(inked, w * h / 20);
+
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &fb);
+    glDeleteRenderbuffers(1, &colour);
+    glDeleteRenderbuffers(1, &depth);
+    glViewport(0, 0, kWidth, kHeight);
+    glLoadIdentity();
+}
+
+namespace {
+
+platform::MessageResult printMessage(const platform::MessageBoxRequest& request)
+{
+    std::fprintf(stderr, "[%s] %s\n", request.caption.c_str(), request.text.c_str());
+    return platform::MessageResult::Ok;
+}
+
+}  // namespace
+
+TEST(OutlineFontDeathTest, NoFontFoundShowsAMessageAndEndsWithCodeZero)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string config = std::string(GW_BUILD_DIR) + "/fonts-none.conf";
+    std::ofstream(config) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
+    EXPECT_EXIT(
+        {
+            setenv("FONTCONFIG_FILE", config.c_str(), 1);
+            platform::setMessageBoxHandler(printMessage);
+            g_renderer.createOutlineFont();
+        },
+        ::testing::ExitedWithCode(0), "\\[ERROR\\] .*\"Arial\"");
+}
