@@ -130,6 +130,8 @@ void jpeg_decoder::refillInput()
 
 jpeg_decoder::jpeg_decoder(jpeg_decoder_stream* source, bool useFastPath) : stream(source), useFast(useFastPath)
 {
+    if (useFast)
+        fastTransform = jpeg_select_fast_idct();
     stream->begin_use();
     refillInput();
     int marker = 0;
@@ -356,6 +358,20 @@ inline int decodeSequentialBlock(jpeg_decoder& d, jpeg_component& c, int16_t* bl
 
 }  // namespace
 
+void jpeg_decoder::transformBlock(const jpeg_component& c, const int16_t* block, bool dcOnly, uint8_t* out)
+{
+    if (c.fastIdct) {
+        if (dcOnly)
+            jpeg_idct_fast_dc_only(block[0], c.quant[0], c.fastQuantBits, out, c.planeStride);
+        else
+            fastTransform(block, c.quant, c.fastQuantBits, out, c.planeStride);
+    } else if (dcOnly) {
+        jpeg_idct_dc_only(block[0], c.quant[0], out, c.planeStride);
+    } else {
+        jpeg_idct_accurate(block, c.quant, out, c.planeStride);
+    }
+}
+
 bool jpeg_decoder::decodeMcuRow()
 {
     alignas(16) int16_t block[64] = {};
@@ -369,11 +385,7 @@ bool jpeg_decoder::decodeMcuRow()
                     const int last = decodeSequentialBlock(*this, c, block);
                     if (last < 0)
                         return fail(JPEG_DECODE_ERROR);
-                    uint8_t* out = c.plane + v * 8 * c.planeStride + (mcuX * c.h + h) * 8;
-                    if (last == 0)
-                        jpeg_idct_dc_only(block[0], c.quant[0], out, c.planeStride);
-                    else
-                        jpeg_idct_accurate(block, c.quant, out, c.planeStride);
+                    transformBlock(c, block, last == 0, c.plane + v * 8 * c.planeStride + (mcuX * c.h + h) * 8);
                     std::memset(block, 0, sizeof block);
                 }
             }
@@ -391,8 +403,7 @@ bool jpeg_decoder::outputMcuRowFromCoefficients()
         for (int v = 0; v < c.v; ++v) {
             const int16_t* row = c.coefficients + static_cast<size_t>(mcuRow * c.v + v) * c.blocksPerRow * 64;
             for (int bx = 0; bx < c.blocksPerRow; ++bx)
-                jpeg_idct_accurate(row + bx * 64, c.quant, c.plane + v * 8 * c.planeStride + bx * 8,
-                                   c.planeStride);
+                transformBlock(c, row + bx * 64, false, c.plane + v * 8 * c.planeStride + bx * 8);
         }
     }
     return true;

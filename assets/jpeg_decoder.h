@@ -20,6 +20,7 @@
 #include <cstdio>
 
 #include "assets/jpeg_huffman.h"
+#include "assets/jpeg_idct_fast.h"
 
 // Error codes (error_code(), 0 = none).
 enum jpeg_error : int32_t {
@@ -104,7 +105,9 @@ struct jpeg_component {
     int dcTable = 0, acTable = 0;  // from the current scan (AC numbers are 4-7)
     int dcPrediction = 0;
     bool quantLatched = false;  // quant copied at the component's first scan
-    uint16_t quant[64] = {};    // natural order (fast path: pre-scaled)
+    bool fastIdct = false;      // quant is pre-scaled for the fast transform
+    int fastQuantBits = 0;      // with this many fractional bits
+    uint16_t quant[64] = {};    // natural order
 
     // Blocks covering the component (padded to whole MCUs) and those a
     // single-component scan visits (the component's own size in blocks).
@@ -140,6 +143,7 @@ public:
     jpeg_decoder_stream* stream = nullptr;
     int32_t errorCode = 0;
     bool useFast = false;
+    jpeg_idct_function fastTransform = nullptr;
     bool progressive = false;
     bool buffered = false;  // coefficients of the whole picture are kept (progressive, or scans per component)
     bool ready = false;
@@ -219,6 +223,7 @@ public:
     bool processRestart();
     void resetEntropyState();
 
+    void transformBlock(const jpeg_component& c, const int16_t* block, bool dcOnly, uint8_t* out);
     bool decodeMcuRow();
     bool outputMcuRowFromCoefficients();
     void convertLine(int row);

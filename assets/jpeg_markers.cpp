@@ -1,12 +1,11 @@
 // jpeg_markers.cpp - the JPEG decoder's marker segments: start of image,
 // tables, frame and scan headers.
-#include <cmath>
 #include <cstring>
-#include <numbers>
 
 #include "assets/jpeg_bits.h"
 #include "assets/jpeg_decoder.h"
 #include "assets/jpeg_idct.h"
+#include "assets/jpeg_idct_fast.h"
 
 namespace {
 
@@ -16,17 +15,6 @@ enum Marker : int {
 };
 
 bool isFrameMarker(int m) { return m >= SOF0 && m <= SOF15 && m != DHT && m != JPG && m != DAC; }
-
-// Fast-path pre-scale of quantization value n (natural order): the
-// separable AAN factors s(u) * s(v), s(0) = 1, s(k) = sqrt(2) cos(k pi / 16),
-// in 14-bit fixed point; the result keeps 2 fractional bits.
-uint16_t fastScaledQuant(uint32_t value, int n)
-{
-    auto s = [](int k) { return k == 0 ? 1.0 : std::sqrt(2.0) * std::cos(k * std::numbers::pi / 16.0); };
-    const uint32_t scale = static_cast<uint32_t>(std::lround(16384.0 * s(n >> 3) * s(n & 7)));
-    const uint32_t scaled = (value * scale + 2048) >> 12;
-    return static_cast<uint16_t>(scaled > 32767 ? 32767 : scaled);  // the 16-bit transform's ceiling
-}
 
 }  // namespace
 
@@ -252,10 +240,11 @@ bool jpeg_decoder::checkScan()
         if (!c.quantLatched) {
             // The table in force at the component's first scan is the one it keeps.
             const uint16_t* table = quantTables[c.quantTable];
-            for (int k = 0; k < 64; ++k) {
-                const int n = jpeg_zigzag_to_natural[k];
-                c.quant[n] = useFast ? fastScaledQuant(table[k], n) : table[k];
-            }
+            c.fastQuantBits = useFast ? jpeg_fast_quant(table, jpeg_zigzag_to_natural, c.quant) : 0;
+            c.fastIdct = c.fastQuantBits != 0;
+            if (!c.fastIdct)
+                for (int k = 0; k < 64; ++k)
+                    c.quant[jpeg_zigzag_to_natural[k]] = table[k];
             c.quantLatched = true;
         }
     }

@@ -33,6 +33,14 @@ void expectMatchesOracle(const std::vector<uint8_t>& file, const std::string& wh
     EXPECT_TRUE(ours.fourthByteAlwaysZero);
     EXPECT_TRUE(ours.lineLengthsRight);
     EXPECT_LE(compare(ours.pixels, reference.pixels).maxError, 1);
+
+    // The fast path: within 3 per channel, 45 dB or better.
+    const OurDecode fast = decodeWithOurs(file, true);
+    ASSERT_EQ(fast.errorCode, 0);
+    EXPECT_EQ(fast.linesDelivered, reference.height);
+    const Difference d = compare(fast.pixels, reference.pixels);
+    EXPECT_LE(d.maxError, 3);
+    EXPECT_GE(d.psnr, 45.0);
 }
 
 std::vector<uint8_t> encode(int w, int h, int components, EncodeOptions options = {}, uint32_t seed = 1)
