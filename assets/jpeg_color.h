@@ -20,3 +20,9 @@ const jpeg_color_tables& jpeg_get_color_tables();
 // One line of 4-byte pixels (R, G, B, 0).
 void jpeg_ycc_to_rgbx(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, int chromaShift,
                       uint8_t* out);
+
+using jpeg_color_function = void (*)(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
+                                     int chromaShift, uint8_t* out);
+
+// The same conversion on vector registers (identical results), for this processor.
+jpeg_color_function jpeg_select_color_conversion();

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "assets/jpeg_color.h"
 #include "assets/jpeg_huffman.h"
 #include "assets/jpeg_idct_fast.h"
 
@@ -144,6 +145,7 @@ public:
     int32_t errorCode = 0;
     bool useFast = false;
     jpeg_idct_function fastTransform = nullptr;
+    jpeg_color_function colorConvert = nullptr;  // vector form of the colour tables
     bool progressive = false;
     bool buffered = false;  // coefficients of the whole picture are kept (progressive, or scans per component)
     bool ready = false;

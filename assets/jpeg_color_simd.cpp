@@ -1,0 +1,88 @@
+// jpeg_color_simd.cpp - YCbCr to RGBX on SSE2 (AVX2 where the processor has
+// it), giving exactly the results of the conversion tables.
+//
+// Each table product is split so that its factor fits a 16-bit lane:
+//   (91882 x + 32768) >> 16  = x  + ((26346 x + 2 * 16384) >> 16)
+//   (116130 x + 32768) >> 16 = 2x + ((-14942 x + 2 * 16384) >> 16)
+//   (-22554 b - 46802 r + 32768) >> 16 = -r + ((-22554 b + 18734 r + 32768) >> 16)
+// and each bracket is one _mm_madd_epi16 on (value, constant) pairs.
+#include <immintrin.h>
+
+#include "assets/jpeg_color.h"
+
+namespace {
+
+#define GW_ALWAYS_INLINE inline __attribute__((always_inline))
+
+// (a * ca + b * cb) >> 16 for 8 lanes, with 32-bit products.
+GW_ALWAYS_INLINE __m128i maddShift(__m128i a, __m128i b, __m128i constants, __m128i add)
+{
+    const __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(a, b), constants);
+    const __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi16(a, b), constants);
+    return _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(lo, add), 16), _mm_srai_epi32(_mm_add_epi32(hi, add), 16));
+}
+
+// 8 pixels: Y, Cb, Cr as 16-bit lanes (chroma already centred) into 32 bytes of RGBX.
+GW_ALWAYS_INLINE void convert8(__m128i y, __m128i cb, __m128i cr, uint8_t* out)
+{
+    const __m128i two = _mm_set1_epi16(2);
+    const __m128i none = _mm_setzero_si128();
+    const __m128i red = _mm_add_epi16(cr, maddShift(cr, two, _mm_set1_epi32((16384 << 16) | 26346), none));
+    const __m128i blue = _mm_add_epi16(_mm_add_epi16(cb, cb),
+                                       maddShift(cb, two, _mm_set1_epi32((16384 << 16) | uint16_t(-14942)), none));
+    const __m128i green = _mm_sub_epi16(
+        maddShift(cb, cr, _mm_set1_epi32((18734 << 16) | uint16_t(-22554)), _mm_set1_epi32(32768)), cr);
+    const __m128i r8 = _mm_packus_epi16(_mm_add_epi16(y, red), none);
+    const __m128i g8 = _mm_packus_epi16(_mm_add_epi16(y, green), none);
+    const __m128i b8 = _mm_packus_epi16(_mm_add_epi16(y, blue), none);
+    const __m128i rg = _mm_unpacklo_epi8(r8, g8);
+    const __m128i bx = _mm_unpacklo_epi8(b8, none);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(rg, bx));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi16(rg, bx));
+}
+
+GW_ALWAYS_INLINE void convertLine(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
+                                  int chromaShift, uint8_t* out)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i centre = _mm_set1_epi16(128);
+    int x = 0;
+    for (; x + 16 <= width; x += 16) {
+        const __m128i y16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + x));
+        __m128i b16, r16;
+        if (chromaShift) {
+            const __m128i b8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + (x >> 1)));
+            const __m128i r8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + (x >> 1)));
+            b16 = _mm_unpacklo_epi8(b8, b8);  // each sample serves two pixels
+            r16 = _mm_unpacklo_epi8(r8, r8);
+        } else {
+            b16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
+            r16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + x));
+        }
+        convert8(_mm_unpacklo_epi8(y16, zero), _mm_sub_epi16(_mm_unpacklo_epi8(b16, zero), centre),
+                 _mm_sub_epi16(_mm_unpacklo_epi8(r16, zero), centre), out + x * 4);
+        convert8(_mm_unpackhi_epi8(y16, zero), _mm_sub_epi16(_mm_unpackhi_epi8(b16, zero), centre),
+                 _mm_sub_epi16(_mm_unpackhi_epi8(r16, zero), centre), out + x * 4 + 32);
+    }
+    if (x < width)
+        jpeg_ycc_to_rgbx(y + x, cb + (x >> chromaShift), cr + (x >> chromaShift), width - x, chromaShift,
+                         out + x * 4);
+}
+
+void convertSse2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, int chromaShift, uint8_t* out)
+{
+    convertLine(y, cb, cr, width, chromaShift, out);
+}
+
+__attribute__((target("avx2"))) void convertAvx2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
+                                                 int chromaShift, uint8_t* out)
+{
+    convertLine(y, cb, cr, width, chromaShift, out);
+}
+
+}  // namespace
+
+jpeg_color_function jpeg_select_color_conversion()
+{
+    return __builtin_cpu_supports("avx2") ? convertAvx2 : convertSse2;
+}
