@@ -135,6 +135,7 @@ jpeg_decoder::jpeg_decoder(jpeg_decoder_stream* source, bool useFastPath) : stre
     if (useFast)
         fastTransform = jpeg_select_fast_idct();
     colorConvert = jpeg_select_color_conversion();
+    accurateTransform = jpeg_select_accurate_idct();
     stream->begin_use();
     refillInput();
     int marker = 0;
@@ -370,6 +371,8 @@ void jpeg_decoder::transformBlock(const jpeg_component& c, const int16_t* block,
             fastTransform(block, c.quant, c.fastQuantBits, out, c.planeStride);
     } else if (dcOnly) {
         jpeg_idct_dc_only(block[0], c.quant[0], out, c.planeStride);
+    } else if (c.vectorAccurate) {
+        accurateTransform(block, c.quant, out, c.planeStride);
     } else {
         jpeg_idct_accurate(block, c.quant, out, c.planeStride);
     }

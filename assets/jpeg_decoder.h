@@ -21,6 +21,7 @@
 
 #include "assets/jpeg_color.h"
 #include "assets/jpeg_huffman.h"
+#include "assets/jpeg_idct.h"
 #include "assets/jpeg_idct_fast.h"
 
 // Error codes (error_code(), 0 = none).
@@ -108,6 +109,7 @@ struct jpeg_component {
     bool quantLatched = false;  // quant copied at the component's first scan
     bool fastIdct = false;      // quant is pre-scaled for the fast transform
     int fastQuantBits = 0;      // with this many fractional bits
+    bool vectorAccurate = false;  // 8-bit table: the vector form of the accurate transform is exact
     uint16_t quant[64] = {};    // natural order
 
     // Blocks covering the component (padded to whole MCUs) and those a
@@ -146,6 +148,7 @@ public:
     bool useFast = false;
     jpeg_idct_function fastTransform = nullptr;
     jpeg_color_function colorConvert = nullptr;  // vector form of the colour tables
+    jpeg_accurate_idct_function accurateTransform = nullptr;
     bool progressive = false;
     bool buffered = false;  // coefficients of the whole picture are kept (progressive, or scans per component)
     bool ready = false;

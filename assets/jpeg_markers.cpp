@@ -242,9 +242,13 @@ bool jpeg_decoder::checkScan()
             const uint16_t* table = quantTables[c.quantTable];
             c.fastQuantBits = useFast ? jpeg_fast_quant(table, jpeg_zigzag_to_natural, c.quant) : 0;
             c.fastIdct = c.fastQuantBits != 0;
-            if (!c.fastIdct)
-                for (int k = 0; k < 64; ++k)
+            c.vectorAccurate = true;
+            if (!c.fastIdct) {
+                for (int k = 0; k < 64; ++k) {
                     c.quant[jpeg_zigzag_to_natural[k]] = table[k];
+                    c.vectorAccurate = c.vectorAccurate && table[k] <= 255;
+                }
+            }
             c.quantLatched = true;
         }
     }
