@@ -342,6 +342,16 @@ inline int decodeSequentialBlock(jpeg_decoder& d, jpeg_component& c, int16_t* bl
     const jpeg_huffman_table& ac = d.huffman[c.acTable];
     int last = 0;
     for (int k = 1; k < 64; ++k) {
+        const int32_t quick = ac.acLookup[peek16(d) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
+        if (quick) {
+            k += (quick >> 8) & 15;
+            skip(d, quick & 15);
+            if (k > 63)
+                return -1;
+            block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(quick >> 12);
+            last = k;
+            continue;
+        }
         const int symbol = decodeSymbol(d, ac);
         const int run = symbol >> 4;
         const int size = symbol & 15;

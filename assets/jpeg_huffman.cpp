@@ -28,4 +28,30 @@ void jpeg_build_huffman_table(jpeg_huffman_table& table)
         code <<= 1;
     }
     table.maxCode[17] = 0x7FFFFFFF;
+
+    constexpr int bits = JPEG_HUFFMAN_AC_LOOKUP_BITS;
+    for (int i = 0; i < (1 << bits); ++i) {
+        table.acLookup[i] = 0;
+        int length = 0;
+        int symbol = 0;
+        if (const uint16_t entry = table.lookup[i >> (bits - JPEG_HUFFMAN_LOOKUP_BITS)]) {
+            length = entry >> 8;
+            symbol = entry & 0xFF;
+        } else if (i <= table.maxCode[bits]) {
+            const int index = table.valueOffset[bits] + i;
+            if (index < 0 || index >= table.symbolCount)
+                continue;
+            length = bits;
+            symbol = table.symbols[index];
+        } else {
+            continue;
+        }
+        const int run = symbol >> 4;
+        const int size = symbol & 15;
+        if (size == 0 || length + size > bits)
+            continue;
+        const int magnitude = (i >> (bits - length - size)) & ((1 << size) - 1);
+        const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
+        table.acLookup[i] = value * 4096 + (run << 8) + length + size;
+    }
 }

@@ -132,6 +132,23 @@ TEST(JpegDecoder, ProgressiveWithSpectralSelectionAndSuccessiveApproximation)
     expectMatchesOracle(encode(33, 31, 1, grey), "progressive grey, optimized tables");
 }
 
+TEST(JpegDecoder, SequentialFileWithOneScanPerComponent)
+{
+    for (const Sampling& s : kSamplings) {
+        EncodeOptions o;
+        o.separateScans = true;
+        o.lumaH = s.h;
+        o.lumaV = s.v;
+        o.restartInterval = s.h == 2 ? 4 : 0;
+        const std::vector<uint8_t> file = encode(45, 29, 3, o);
+        int scans = 0;
+        for (size_t i = 0; i + 1 < file.size(); ++i)
+            scans += file[i] == 0xFF && file[i + 1] == 0xDA;
+        EXPECT_EQ(scans, 3);
+        expectMatchesOracle(file, "separate scans");
+    }
+}
+
 TEST(JpegDecoder, RestartMarkersWrapFromSevenToZero)
 {
     EncodeOptions o;

@@ -84,6 +84,13 @@ std::vector<uint8_t> encodeWithLibjpeg(const TestPicture& picture, const EncodeO
     info.dct_method = JDCT_ISLOW;
     if (options.progressive)
         jpeg_simple_progression(&info);
+    jpeg_scan_info scans[3];
+    if (options.separateScans && picture.components == 3) {
+        for (int c = 0; c < 3; ++c)
+            scans[c] = {1, {c, 0, 0, 0}, 0, 63, 0, 0};
+        info.scan_info = scans;
+        info.num_scans = 3;
+    }
     jpeg_start_compress(&info, TRUE);
     const int stride = picture.width * picture.components;
     while (info.next_scanline < info.image_height) {

@@ -24,6 +24,7 @@ struct EncodeOptions {
     int restartInterval = 0;      // in MCUs
     bool forceBaseline = true;    // false allows 16-bit quantization tables
     bool optimizeCoding = false;
+    bool separateScans = false;   // sequential, one scan per component
 };
 
 std::vector<uint8_t> encodeWithLibjpeg(const TestPicture& picture, const EncodeOptions& options = {});
