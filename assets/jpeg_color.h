@@ -24,5 +24,6 @@ void jpeg_ycc_to_rgbx(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, in
 using jpeg_color_function = void (*)(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
                                      int chromaShift, uint8_t* out);
 
-// The same conversion on vector registers (identical results), for this processor.
-jpeg_color_function jpeg_select_color_conversion();
+// The same conversion on vector registers (identical results), for this
+// processor: AVX2 where it has it (and allowAvx2), else SSE2.
+jpeg_color_function jpeg_select_color_conversion(bool allowAvx2 = true);

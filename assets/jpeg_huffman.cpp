@@ -37,14 +37,17 @@ void jpeg_build_huffman_table(jpeg_huffman_table& table)
         if (const uint16_t entry = table.lookup[i >> (bits - JPEG_HUFFMAN_LOOKUP_BITS)]) {
             length = entry >> 8;
             symbol = entry & 0xFF;
-        } else if (i <= table.maxCode[bits]) {
-            const int index = table.valueOffset[bits] + i;
-            if (index < 0 || index >= table.symbolCount)
-                continue;
-            length = bits;
-            symbol = table.symbols[index];
         } else {
-            continue;
+            for (int l = JPEG_HUFFMAN_LOOKUP_BITS + 1; l <= bits && !length; ++l) {
+                const int code = i >> (bits - l);
+                const int index = table.valueOffset[l] + code;
+                if (code <= table.maxCode[l] && index >= 0 && index < table.symbolCount) {
+                    length = l;
+                    symbol = table.symbols[index];
+                }
+            }
+            if (!length)
+                continue;
         }
         const int run = symbol >> 4;
         const int size = symbol & 15;

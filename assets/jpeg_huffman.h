@@ -3,14 +3,14 @@
 // A table is kept as read (16 code counts and the symbols) and expanded into
 // a lookup on the next 8 bits, which resolves every code of up to 8 bits in
 // one step, plus the canonical limits per code length (T.81 Annex F.2.2.3)
-// for the rare longer codes. A second lookup on 9 bits decodes the common
+// for the rare longer codes. A second lookup on 11 bits decodes the common
 // short AC coefficients, magnitude included, in one step.
 #pragma once
 
 #include <cstdint>
 
 constexpr int JPEG_HUFFMAN_LOOKUP_BITS = 8;
-constexpr int JPEG_HUFFMAN_AC_LOOKUP_BITS = 9;
+constexpr int JPEG_HUFFMAN_AC_LOOKUP_BITS = 11;
 
 struct jpeg_huffman_table {
     bool defined = false;
@@ -24,7 +24,7 @@ struct jpeg_huffman_table {
     int32_t valueOffset[18] = {};  // symbols index minus the first code of each length
 
     // AC coefficients whose code and magnitude bits together fit in the next
-    // 9 bits, fully decoded: (value << 12) | (run << 8) | bits used; 0 = not.
+    // 11 bits, fully decoded: (value << 12) | (run << 8) | bits used; 0 = not.
     int32_t acLookup[1 << JPEG_HUFFMAN_AC_LOOKUP_BITS] = {};
 };
 

@@ -25,4 +25,4 @@ using jpeg_accurate_idct_function = void (*)(const int16_t* coefficients, const 
 // The accurate transform on vector registers (SSE2, AVX2 where present):
 // identical results whenever the dequantized coefficients fit 16 bits, as
 // they do in every file an encoder produces. Coefficients 16-byte aligned.
-jpeg_accurate_idct_function jpeg_select_accurate_idct();
+jpeg_accurate_idct_function jpeg_select_accurate_idct(bool allowAvx2 = true);

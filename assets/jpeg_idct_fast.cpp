@@ -155,9 +155,9 @@ int jpeg_fast_quant(const uint16_t* zigzagTable, const uint8_t* zigzagToNatural,
     return 0;  // too coarse for 16-bit lanes: the accurate transform takes it
 }
 
-jpeg_idct_function jpeg_select_fast_idct()
+jpeg_idct_function jpeg_select_fast_idct(bool allowAvx2)
 {
-    return __builtin_cpu_supports("avx2") ? idctAvx2 : idctSse2;
+    return allowAvx2 && __builtin_cpu_supports("avx2") ? idctAvx2 : idctSse2;
 }
 
 void jpeg_idct_fast_dc_only(int16_t dc, uint16_t quant0, int quantBits, uint8_t* out, int stride)

@@ -18,8 +18,9 @@ using jpeg_idct_function = void (*)(const int16_t* coefficients, const uint16_t*
 // coarse for 16-bit lanes.
 int jpeg_fast_quant(const uint16_t* zigzagTable, const uint8_t* zigzagToNatural, uint16_t* natural);
 
-// The fast transform for this processor. Coefficients must be 16-byte aligned.
-jpeg_idct_function jpeg_select_fast_idct();
+// The fast transform for this processor (AVX2 where it has it and allowAvx2,
+// else SSE2). Coefficients must be 16-byte aligned.
+jpeg_idct_function jpeg_select_fast_idct(bool allowAvx2 = true);
 
 // A block with only a DC coefficient, as the fast transform would give it.
 void jpeg_idct_fast_dc_only(int16_t dc, uint16_t quant0, int quantBits, uint8_t* out, int stride);

@@ -124,7 +124,7 @@ __attribute__((target("avx2"))) void idctAvx2(const int16_t* coefficients, const
 
 }  // namespace
 
-jpeg_accurate_idct_function jpeg_select_accurate_idct()
+jpeg_accurate_idct_function jpeg_select_accurate_idct(bool allowAvx2)
 {
-    return __builtin_cpu_supports("avx2") ? idctAvx2 : idctSse2;
+    return allowAvx2 && __builtin_cpu_supports("avx2") ? idctAvx2 : idctSse2;
 }

@@ -8,7 +8,8 @@
 
 TEST(JpegColor, VectorConversionMatchesTheTables)
 {
-    const jpeg_color_function convert = jpeg_select_color_conversion();
+  for (bool avx2 : {false, true}) {
+    const jpeg_color_function convert = jpeg_select_color_conversion(avx2);
     const int width = 256 + 7;  // whole vectors and a scalar tail
     std::vector<uint8_t> y(width), cb(width), cr(width), expected(width * 4), actual(width * 4);
     for (int shift = 0; shift <= 1; ++shift) {
@@ -20,9 +21,10 @@ TEST(JpegColor, VectorConversionMatchesTheTables)
             }
             jpeg_ycc_to_rgbx(y.data(), cb.data(), cr.data(), width, shift, expected.data());
             convert(y.data(), cb.data(), cr.data(), width, shift, actual.data());
-            ASSERT_EQ(actual, expected) << "Cb " << blue << " shift " << shift;
+            ASSERT_EQ(actual, expected) << "Cb " << blue << " shift " << shift << " avx2 " << avx2;
         }
     }
+  }
     // The tables themselves, at the ends of their range.
     const jpeg_color_tables& t = jpeg_get_color_tables();
     EXPECT_EQ(t.crr[0], (91882 * -128 + 32768) >> 16);
@@ -31,15 +33,19 @@ TEST(JpegColor, VectorConversionMatchesTheTables)
     EXPECT_EQ(t.cbg[128], 32768);
 }
 
+#include <cstdlib>
+#include <iterator>
 #include <random>
 
 #include "assets/jpeg_idct.h"
+#include "assets/jpeg_idct_fast.h"
 
 TEST(JpegIdct, VectorAccurateTransformMatchesTheScalarOne)
 {
-    const jpeg_accurate_idct_function vectorIdct = jpeg_select_accurate_idct();
+  for (bool avx2 : {false, true}) {
+    const jpeg_accurate_idct_function vectorIdct = jpeg_select_accurate_idct(avx2);
     std::mt19937 random(7);
-    for (int trial = 0; trial < 20000; ++trial) {
+    for (int trial = 0; trial < 10000; ++trial) {
         // Coefficients an encoder could produce: |dequantized| within about 1100,
         // falling with frequency; quantizers from 1 to 255.
         alignas(16) int16_t block[64];
@@ -55,6 +61,39 @@ TEST(JpegIdct, VectorAccurateTransformMatchesTheScalarOne)
         jpeg_idct_accurate(block, quant, expected, 8);
         vectorIdct(block, quant, actual, 8);
         for (int i = 0; i < 64; ++i)
-            ASSERT_EQ(actual[i], expected[i]) << "trial " << trial << " pixel " << i;
+            ASSERT_EQ(actual[i], expected[i]) << "trial " << trial << " pixel " << i << " avx2 " << avx2;
     }
+  }
+}
+
+TEST(JpegIdct, FastTransformStaysCloseToTheAccurateOne)
+{
+    // Quantizers of quality 100 (all 1) give the pre-scaled values the least room.
+    uint16_t ones[64], natural[64];
+    std::fill(std::begin(ones), std::end(ones), uint16_t(1));
+    const int bits = jpeg_fast_quant(ones, jpeg_zigzag_to_natural, natural);
+    ASSERT_GT(bits, 0);
+    for (bool avx2 : {false, true}) {
+        const jpeg_idct_function fast = jpeg_select_fast_idct(avx2);
+        std::mt19937 random(11);
+        int worst = 0;
+        for (int trial = 0; trial < 10000; ++trial) {
+            alignas(16) int16_t block[64];
+            const int amplitude = 1 + int(random() % 600);
+            for (int i = 0; i < 64; ++i) {
+                const int limit = amplitude / (1 + i / 8 + i % 8);
+                block[i] = static_cast<int16_t>(limit ? int(random() % (2 * limit + 1)) - limit : 0);
+            }
+            uint8_t expected[64], actual[64];
+            jpeg_idct_accurate(block, ones, expected, 8);
+            fast(block, natural, bits, actual, 8);
+            for (int i = 0; i < 64; ++i)
+                worst = std::max(worst, std::abs(int(actual[i]) - int(expected[i])));
+        }
+        EXPECT_LE(worst, 2) << "avx2 " << avx2;
+    }
+    // A 16-bit table too coarse for 16-bit lanes is left to the accurate transform.
+    uint16_t coarse[64];
+    std::fill(std::begin(coarse), std::end(coarse), uint16_t(60000));
+    EXPECT_EQ(jpeg_fast_quant(coarse, jpeg_zigzag_to_natural, natural), 0);
 }
