@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <emmintrin.h>
-
 #include "assets/jpeg_bits.h"
 #include "assets/jpeg_color.h"
 #include "assets/jpeg_idct.h"
@@ -402,8 +400,9 @@ bool jpeg_decoder::decodeMcuRow()
                     if (last < 0)
                         return fail(JPEG_DECODE_ERROR);
                     transformBlock(c, block, last == 0, c.plane + v * 8 * c.planeStride + (mcuX * c.h + h) * 8);
-                    for (int i = 0; i < 64; i += 8)  // cheaper than a call to memset
-                        _mm_store_si128(reinterpret_cast<__m128i*>(block + i), _mm_setzero_si128());
+                    // Only positions up to the last coefficient can be non-zero.
+                    for (int k = 0; k <= last; ++k)
+                        block[jpeg_zigzag_to_natural[k]] = 0;
                 }
             }
         }
