@@ -130,8 +130,10 @@ void jpeg_decoder::refillInput()
 
 jpeg_decoder::jpeg_decoder(jpeg_decoder_stream* source, bool useFastPath) : stream(source), useFast(useFastPath)
 {
-    if (useFast)
+    if (useFast) {
         fastTransform = jpeg_select_fast_idct();
+        fastPairTransform = jpeg_select_fast_idct_pair();
+    }
     colorConvert = jpeg_select_color_conversion();
     accurateTransform = jpeg_select_accurate_idct();
     stream->begin_use();
@@ -328,6 +330,13 @@ namespace {
 
 // One block's coefficients (quantized, natural order). Returns the highest
 // zig-zag index written, or -1 for corrupt data.
+// Only positions up to the last coefficient can be non-zero.
+inline void clearBlock(int16_t* block, int last)
+{
+    for (int k = 0; k <= last; ++k)
+        block[jpeg_zigzag_to_natural[k]] = 0;
+}
+
 inline int decodeSequentialBlock(jpeg_decoder& d, jpeg_component& c, int16_t* block)
 {
     using namespace jpeg_bits;
@@ -388,21 +397,36 @@ void jpeg_decoder::transformBlock(const jpeg_component& c, const int16_t* block,
 
 bool jpeg_decoder::decodeMcuRow()
 {
-    alignas(16) int16_t block[64] = {};
+    alignas(16) int16_t blocks[2][64] = {};
     for (int mcuX = 0; mcuX < mcusPerRow; ++mcuX) {
         if (!restartIfDue())
             return false;
         for (int i = 0; i < scanCount; ++i) {
             jpeg_component& c = component[scanComponent[i]];
             for (int v = 0; v < c.v; ++v) {
+                uint8_t* out = c.plane + v * 8 * c.planeStride + mcuX * c.h * 8;
+                // Two blocks side by side go through the paired transform when there is one.
+                if (c.h == 2 && c.fastIdct && fastPairTransform) {
+                    const int lastA = decodeSequentialBlock(*this, c, blocks[0]);
+                    const int lastB = lastA < 0 ? -1 : decodeSequentialBlock(*this, c, blocks[1]);
+                    if (lastB < 0)
+                        return fail(JPEG_DECODE_ERROR);
+                    if (lastA == 0 || lastB == 0) {
+                        transformBlock(c, blocks[0], lastA == 0, out);
+                        transformBlock(c, blocks[1], lastB == 0, out + 8);
+                    } else {
+                        fastPairTransform(blocks[0], blocks[1], c.quant, c.fastQuantBits, out, out + 8, c.planeStride);
+                    }
+                    clearBlock(blocks[0], lastA);
+                    clearBlock(blocks[1], lastB);
+                    continue;
+                }
                 for (int h = 0; h < c.h; ++h) {
-                    const int last = decodeSequentialBlock(*this, c, block);
+                    const int last = decodeSequentialBlock(*this, c, blocks[0]);
                     if (last < 0)
                         return fail(JPEG_DECODE_ERROR);
-                    transformBlock(c, block, last == 0, c.plane + v * 8 * c.planeStride + (mcuX * c.h + h) * 8);
-                    // Only positions up to the last coefficient can be non-zero.
-                    for (int k = 0; k <= last; ++k)
-                        block[jpeg_zigzag_to_natural[k]] = 0;
+                    transformBlock(c, blocks[0], last == 0, out + h * 8);
+                    clearBlock(blocks[0], last);
                 }
             }
         }

@@ -147,6 +147,7 @@ public:
     int32_t errorCode = 0;
     bool useFast = false;
     jpeg_idct_function fastTransform = nullptr;
+    jpeg_idct_pair_function fastPairTransform = nullptr;
     jpeg_color_function colorConvert = nullptr;  // vector form of the colour tables
     jpeg_accurate_idct_function accurateTransform = nullptr;
     bool progressive = false;

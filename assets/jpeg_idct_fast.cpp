@@ -171,3 +171,111 @@ void jpeg_idct_fast_dc_only(int16_t dc, uint16_t quant0, int quantBits, uint8_t*
         for (int c = 0; c < 8; ++c)
             out[r * stride + c] = value;
 }
+
+// --- two blocks at once (AVX2) ---------------------------------------------
+//
+// Block A in the low 128 bits of every register, block B in the high 128
+// bits; every operation works within the halves, so this is the transform
+// above run twice side by side.
+
+namespace {
+
+#define GW_AVX2 inline __attribute__((target("avx2"), always_inline))
+
+GW_AVX2 __m256i mulhi256(__m256i x, short c) { return _mm256_mulhi_epi16(x, _mm256_set1_epi16(c)); }
+
+GW_AVX2 void transpose256(__m256i* r)
+{
+    const __m256i a0 = _mm256_unpacklo_epi16(r[0], r[1]), a1 = _mm256_unpackhi_epi16(r[0], r[1]);
+    const __m256i a2 = _mm256_unpacklo_epi16(r[2], r[3]), a3 = _mm256_unpackhi_epi16(r[2], r[3]);
+    const __m256i a4 = _mm256_unpacklo_epi16(r[4], r[5]), a5 = _mm256_unpackhi_epi16(r[4], r[5]);
+    const __m256i a6 = _mm256_unpacklo_epi16(r[6], r[7]), a7 = _mm256_unpackhi_epi16(r[6], r[7]);
+    const __m256i b0 = _mm256_unpacklo_epi32(a0, a2), b1 = _mm256_unpackhi_epi32(a0, a2);
+    const __m256i b2 = _mm256_unpacklo_epi32(a1, a3), b3 = _mm256_unpackhi_epi32(a1, a3);
+    const __m256i b4 = _mm256_unpacklo_epi32(a4, a6), b5 = _mm256_unpackhi_epi32(a4, a6);
+    const __m256i b6 = _mm256_unpacklo_epi32(a5, a7), b7 = _mm256_unpackhi_epi32(a5, a7);
+    r[0] = _mm256_unpacklo_epi64(b0, b4);
+    r[1] = _mm256_unpackhi_epi64(b0, b4);
+    r[2] = _mm256_unpacklo_epi64(b1, b5);
+    r[3] = _mm256_unpackhi_epi64(b1, b5);
+    r[4] = _mm256_unpacklo_epi64(b2, b6);
+    r[5] = _mm256_unpackhi_epi64(b2, b6);
+    r[6] = _mm256_unpacklo_epi64(b3, b7);
+    r[7] = _mm256_unpackhi_epi64(b3, b7);
+}
+
+GW_AVX2 void pass256(__m256i* r)
+{
+    const __m256i e10 = _mm256_add_epi16(r[0], r[4]);
+    const __m256i e11 = _mm256_sub_epi16(r[0], r[4]);
+    const __m256i e13 = _mm256_add_epi16(r[2], r[6]);
+    const __m256i d26 = _mm256_sub_epi16(r[2], r[6]);
+    const __m256i e12 = _mm256_sub_epi16(_mm256_add_epi16(d26, mulhi256(d26, fraction(std::numbers::sqrt2 - 1))), e13);
+    const __m256i t0 = _mm256_add_epi16(e10, e13), t3 = _mm256_sub_epi16(e10, e13);
+    const __m256i t1 = _mm256_add_epi16(e11, e12), t2 = _mm256_sub_epi16(e11, e12);
+
+    const __m256i z13 = _mm256_add_epi16(r[5], r[3]), z10 = _mm256_sub_epi16(r[5], r[3]);
+    const __m256i z11 = _mm256_add_epi16(r[1], r[7]), z12 = _mm256_sub_epi16(r[1], r[7]);
+    const __m256i t7 = _mm256_add_epi16(z11, z13);
+    const __m256i d1113 = _mm256_sub_epi16(z11, z13);
+    const __m256i o11 = _mm256_add_epi16(d1113, mulhi256(d1113, fraction(std::numbers::sqrt2 - 1)));
+    const __m256i s1012 = _mm256_add_epi16(z10, z12);
+    const __m256i z5 = _mm256_sub_epi16(_mm256_add_epi16(s1012, s1012), mulhi256(s1012, fraction(2 - 1.847759065)));
+    const __m256i o10 = _mm256_sub_epi16(_mm256_add_epi16(z12, mulhi256(z12, fraction(1.082392200 - 1))), z5);
+    const __m256i z10x3 = _mm256_add_epi16(_mm256_add_epi16(z10, z10), z10);
+    const __m256i o12 = _mm256_sub_epi16(z5, _mm256_sub_epi16(z10x3, mulhi256(z10, fraction(3 - 2.613125930))));
+    const __m256i t6 = _mm256_sub_epi16(o12, t7);
+    const __m256i t5 = _mm256_sub_epi16(o11, t6);
+    const __m256i t4 = _mm256_add_epi16(o10, t5);
+
+    r[0] = _mm256_add_epi16(t0, t7);
+    r[7] = _mm256_sub_epi16(t0, t7);
+    r[1] = _mm256_add_epi16(t1, t6);
+    r[6] = _mm256_sub_epi16(t1, t6);
+    r[2] = _mm256_add_epi16(t2, t5);
+    r[5] = _mm256_sub_epi16(t2, t5);
+    r[4] = _mm256_add_epi16(t3, t4);
+    r[3] = _mm256_sub_epi16(t3, t4);
+}
+
+__attribute__((target("avx2"))) void idctPairAvx2(const int16_t* a, const int16_t* b, const uint16_t* quant,
+                                                  int quantBits, uint8_t* outA, uint8_t* outB, int stride)
+{
+    __m256i r[8];
+    const __m256i rounding = _mm256_set1_epi32(1 << (quantBits - JPEG_FAST_IDCT_BITS - 1));
+    const __m128i shift = _mm_cvtsi32_si128(quantBits - JPEG_FAST_IDCT_BITS);
+    for (int k = 0; k < 8; ++k) {
+        const __m256i c = _mm256_inserti128_si256(
+            _mm256_castsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(a + k * 8))),
+            _mm_load_si128(reinterpret_cast<const __m128i*>(b + k * 8)), 1);
+        const __m256i q = _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + k * 8)));
+        const __m256i lo = _mm256_mullo_epi16(c, q), hi = _mm256_mulhi_epi16(c, q);
+        const __m256i p0 = _mm256_sra_epi32(_mm256_add_epi32(_mm256_unpacklo_epi16(lo, hi), rounding), shift);
+        const __m256i p1 = _mm256_sra_epi32(_mm256_add_epi32(_mm256_unpackhi_epi16(lo, hi), rounding), shift);
+        r[k] = _mm256_packs_epi32(p0, p1);
+    }
+    pass256(r);
+    transpose256(r);
+    pass256(r);
+    transpose256(r);
+    constexpr int descale = JPEG_FAST_IDCT_BITS + 3;
+    const __m256i bias = _mm256_set1_epi16((1 << (descale - 1)) + (128 << descale));
+    for (int k = 0; k < 8; k += 2) {
+        const __m256i x = _mm256_srai_epi16(_mm256_adds_epi16(r[k], bias), descale);
+        const __m256i y = _mm256_srai_epi16(_mm256_adds_epi16(r[k + 1], bias), descale);
+        const __m256i bytes = _mm256_packus_epi16(x, y);  // A rows k, k+1 | B rows k, k+1
+        const __m128i rowsA = _mm256_castsi256_si128(bytes);
+        const __m128i rowsB = _mm256_extracti128_si256(bytes, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(outA + k * stride), rowsA);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(outA + (k + 1) * stride), _mm_srli_si128(rowsA, 8));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(outB + k * stride), rowsB);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(outB + (k + 1) * stride), _mm_srli_si128(rowsB, 8));
+    }
+}
+
+}  // namespace
+
+jpeg_idct_pair_function jpeg_select_fast_idct_pair(bool allowAvx2)
+{
+    return allowAvx2 && __builtin_cpu_supports("avx2") ? idctPairAvx2 : nullptr;
+}

@@ -24,3 +24,10 @@ jpeg_idct_function jpeg_select_fast_idct(bool allowAvx2 = true);
 
 // A block with only a DC coefficient, as the fast transform would give it.
 void jpeg_idct_fast_dc_only(int16_t dc, uint16_t quant0, int quantBits, uint8_t* out, int stride);
+
+using jpeg_idct_pair_function = void (*)(const int16_t* a, const int16_t* b, const uint16_t* quant, int quantBits,
+                                         uint8_t* outA, uint8_t* outB, int stride);
+
+// Two blocks of one component at once, where the processor has AVX2 (else
+// nullptr): the same results as two calls of the fast transform.
+jpeg_idct_pair_function jpeg_select_fast_idct_pair(bool allowAvx2 = true);

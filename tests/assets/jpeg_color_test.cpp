@@ -34,6 +34,7 @@ TEST(JpegColor, VectorConversionMatchesTheTables)
 }
 
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <random>
 
@@ -96,4 +97,29 @@ TEST(JpegIdct, FastTransformStaysCloseToTheAccurateOne)
     uint16_t coarse[64];
     std::fill(std::begin(coarse), std::end(coarse), uint16_t(60000));
     EXPECT_EQ(jpeg_fast_quant(coarse, jpeg_zigzag_to_natural, natural), 0);
+}
+
+TEST(JpegIdct, PairedFastTransformEqualsTwoSingleOnes)
+{
+    const jpeg_idct_pair_function pair = jpeg_select_fast_idct_pair();
+    if (!pair)
+        GTEST_SKIP() << "no AVX2 on this processor";
+    const jpeg_idct_function single = jpeg_select_fast_idct(false);
+    uint16_t table[64], natural[64];
+    for (int k = 0; k < 64; ++k)
+        table[k] = static_cast<uint16_t>(2 + k);
+    const int bits = jpeg_fast_quant(table, jpeg_zigzag_to_natural, natural);
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 2000; ++trial) {
+        alignas(16) int16_t a[64], b[64];
+        for (int i = 0; i < 64; ++i) {
+            a[i] = static_cast<int16_t>(int(random() % 61) - 30);
+            b[i] = static_cast<int16_t>(int(random() % 21) - 10);
+        }
+        uint8_t expected[8 * 16], actual[8 * 16];  // two blocks side by side, stride 16
+        single(a, natural, bits, expected, 16);
+        single(b, natural, bits, expected + 8, 16);
+        pair(a, b, natural, bits, actual, actual + 8, 16);
+        ASSERT_EQ(0, std::memcmp(actual, expected, sizeof actual)) << "trial " << trial;
+    }
 }
