@@ -337,7 +337,7 @@ inline void clearBlock(int16_t* block, int last)
         block[jpeg_zigzag_to_natural[k]] = 0;
 }
 
-inline int decodeSequentialBlock(jpeg_decoder& d, jpeg_component& c, int16_t* block)
+inline __attribute__((always_inline)) int decodeSequentialBlock(jpeg_decoder& d, jpeg_component& c, int16_t* block)
 {
     using namespace jpeg_bits;
     const int dcSize = decodeSymbol(d, d.huffman[c.dcTable]);
