@@ -86,18 +86,31 @@ GW_AVX2 __m256i maddShift256(__m256i a, __m256i b, __m256i constants, __m256i ad
                               _mm256_srai_epi32(_mm256_add_epi32(hi, add), 16));
 }
 
-GW_AVX2 void convert16(__m256i y, __m256i cb, __m256i cr, uint8_t* out)
+struct Terms256 {
+    __m256i red, green, blue;
+};
+
+// The chroma part of 16 pixels: what each of R, G and B adds to Y.
+GW_AVX2 Terms256 chromaTerms(__m256i cb, __m256i cr)
 {
     const __m256i two = _mm256_set1_epi16(2);
     const __m256i none = _mm256_setzero_si256();
-    const __m256i red = _mm256_add_epi16(cr, maddShift256(cr, two, _mm256_set1_epi32((16384 << 16) | 26346), none));
-    const __m256i blue = _mm256_add_epi16(
-        _mm256_add_epi16(cb, cb), maddShift256(cb, two, _mm256_set1_epi32((16384 << 16) | uint16_t(-14942)), none));
-    const __m256i green = _mm256_sub_epi16(
+    Terms256 t;
+    t.red = _mm256_add_epi16(cr, maddShift256(cr, two, _mm256_set1_epi32((16384 << 16) | 26346), none));
+    t.blue = _mm256_add_epi16(_mm256_add_epi16(cb, cb),
+                              maddShift256(cb, two, _mm256_set1_epi32((16384 << 16) | uint16_t(-14942)), none));
+    t.green = _mm256_sub_epi16(
         maddShift256(cb, cr, _mm256_set1_epi32((18734 << 16) | uint16_t(-22554)), _mm256_set1_epi32(32768)), cr);
-    const __m256i r8 = _mm256_packus_epi16(_mm256_add_epi16(y, red), none);
-    const __m256i g8 = _mm256_packus_epi16(_mm256_add_epi16(y, green), none);
-    const __m256i b8 = _mm256_packus_epi16(_mm256_add_epi16(y, blue), none);
+    return t;
+}
+
+// Y of 16 pixels plus their chroma terms, as 64 bytes of RGBX.
+GW_AVX2 void store16(__m256i y, const Terms256& t, uint8_t* out)
+{
+    const __m256i none = _mm256_setzero_si256();
+    const __m256i r8 = _mm256_packus_epi16(_mm256_add_epi16(y, t.red), none);
+    const __m256i g8 = _mm256_packus_epi16(_mm256_add_epi16(y, t.green), none);
+    const __m256i b8 = _mm256_packus_epi16(_mm256_add_epi16(y, t.blue), none);
     const __m256i rg = _mm256_unpacklo_epi8(r8, g8);
     const __m256i bx = _mm256_unpacklo_epi8(b8, none);
     const __m256i lo = _mm256_unpacklo_epi16(rg, bx);  // pixels 0-3 | 8-11
@@ -106,25 +119,43 @@ GW_AVX2 void convert16(__m256i y, __m256i cb, __m256i cr, uint8_t* out)
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32), _mm256_permute2x128_si256(lo, hi, 0x31));
 }
 
+// Each term twice: the first and the second 16 pixels that 16 chroma samples cover.
+GW_AVX2 void replicate(__m256i t, __m256i& first, __m256i& second)
+{
+    const __m256i lo = _mm256_unpacklo_epi16(t, t);  // t0 t0 .. t3 t3 | t8 t8 .. t11 t11
+    const __m256i hi = _mm256_unpackhi_epi16(t, t);  // t4 t4 .. t7 t7 | t12 t12 .. t15 t15
+    first = _mm256_permute2x128_si256(lo, hi, 0x20);
+    second = _mm256_permute2x128_si256(lo, hi, 0x31);
+}
+
+GW_AVX2 __m256i load16(const uint8_t* p)
+{
+    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
 __attribute__((target("avx2"))) void convertAvx2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
                                                  int chromaShift, uint8_t* out)
 {
     const __m256i centre = _mm256_set1_epi16(128);
     int x = 0;
-    for (; x + 16 <= width; x += 16) {
-        const __m256i y16 = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y + x)));
-        __m128i b8, r8;
-        if (chromaShift) {
-            const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + (x >> 1)));
-            const __m128i r = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + (x >> 1)));
-            b8 = _mm_unpacklo_epi8(b, b);  // each sample serves two pixels
-            r8 = _mm_unpacklo_epi8(r, r);
-        } else {
-            b8 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
-            r8 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + x));
+    if (chromaShift) {
+        // 32 pixels from 16 chroma samples: the chroma work is done once per sample.
+        for (; x + 32 <= width; x += 32) {
+            const Terms256 t = chromaTerms(_mm256_sub_epi16(load16(cb + (x >> 1)), centre),
+                                           _mm256_sub_epi16(load16(cr + (x >> 1)), centre));
+            Terms256 first, second;
+            replicate(t.red, first.red, second.red);
+            replicate(t.green, first.green, second.green);
+            replicate(t.blue, first.blue, second.blue);
+            store16(load16(y + x), first, out + x * 4);
+            store16(load16(y + x + 16), second, out + x * 4 + 64);
         }
-        convert16(y16, _mm256_sub_epi16(_mm256_cvtepu8_epi16(b8), centre),
-                  _mm256_sub_epi16(_mm256_cvtepu8_epi16(r8), centre), out + x * 4);
+    } else {
+        for (; x + 16 <= width; x += 16) {
+            const Terms256 t = chromaTerms(_mm256_sub_epi16(load16(cb + x), centre),
+                                           _mm256_sub_epi16(load16(cr + x), centre));
+            store16(load16(y + x), t, out + x * 4);
+        }
     }
     if (x < width)
         jpeg_ycc_to_rgbx(y + x, cb + (x >> chromaShift), cr + (x >> chromaShift), width - x, chromaShift,
