@@ -351,11 +351,16 @@ inline __attribute__((always_inline)) int decodeSequentialBlock(jpeg_decoder& d,
     for (int k = 1; k < 64; ++k) {
         const int32_t quick = ac.acLookup[peek16(d) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
         if (quick) {
-            k += (quick >> 8) & 15;
             skip(d, quick & 15);
+            k += (quick >> 4) & 15;
+            if (quick & (JPEG_AC_END_OF_BLOCK | JPEG_AC_SIXTEEN_ZEROS)) {
+                if (quick & JPEG_AC_END_OF_BLOCK)
+                    break;
+                continue;  // 15 zeros skipped here, the 16th by the loop
+            }
             if (k > 63)
                 return -1;
-            block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(quick >> 12);
+            block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(quick >> 16);
             last = k;
             continue;
         }

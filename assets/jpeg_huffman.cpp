@@ -51,10 +51,17 @@ void jpeg_build_huffman_table(jpeg_huffman_table& table)
         }
         const int run = symbol >> 4;
         const int size = symbol & 15;
-        if (size == 0 || length + size > bits)
+        if (size == 0) {
+            if (run == 0)
+                table.acLookup[i] = JPEG_AC_END_OF_BLOCK | length;
+            else if (run == 15)
+                table.acLookup[i] = JPEG_AC_SIXTEEN_ZEROS | (15 << 4) | length;
+            continue;
+        }
+        if (length + size > bits)
             continue;
         const int magnitude = (i >> (bits - length - size)) & ((1 << size) - 1);
         const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
-        table.acLookup[i] = value * 4096 + (run << 8) + length + size;
+        table.acLookup[i] = value * 65536 + (run << 4) + length + size;
     }
 }

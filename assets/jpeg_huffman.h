@@ -11,6 +11,8 @@
 
 constexpr int JPEG_HUFFMAN_LOOKUP_BITS = 8;
 constexpr int JPEG_HUFFMAN_AC_LOOKUP_BITS = 11;
+constexpr int32_t JPEG_AC_END_OF_BLOCK = 0x100;
+constexpr int32_t JPEG_AC_SIXTEEN_ZEROS = 0x200;
 
 struct jpeg_huffman_table {
     bool defined = false;
@@ -24,7 +26,8 @@ struct jpeg_huffman_table {
     int32_t valueOffset[18] = {};  // symbols index minus the first code of each length
 
     // AC coefficients whose code and magnitude bits together fit in the next
-    // 11 bits, fully decoded: (value << 12) | (run << 8) | bits used; 0 = not.
+    // 11 bits, fully decoded: (value << 16) | flags | (run << 4) | bits used,
+    // with the end of block and runs of 16 zeros as flags; 0 = not resolved.
     int32_t acLookup[1 << JPEG_HUFFMAN_AC_LOOKUP_BITS] = {};
 };
 
