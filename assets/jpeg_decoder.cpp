@@ -340,10 +340,19 @@ inline void clearBlock(int16_t* block, int last)
 inline __attribute__((always_inline)) int decodeSequentialBlock(jpeg_decoder& d, jpeg_component& c, int16_t* block)
 {
     using namespace jpeg_bits;
-    const int dcSize = decodeSymbol(d, d.huffman[c.dcTable]);
-    if (dcSize > 16)
-        return -1;
-    c.dcPrediction = static_cast<int16_t>(c.dcPrediction + receiveExtend(d, dcSize));
+    const jpeg_huffman_table& dc = d.huffman[c.dcTable];
+    const int32_t quickDc = dc.acLookup[peek16(d) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
+    int difference;
+    if (quickDc && (quickDc & 0x2F0) == 0) {  // a plain size symbol (no run, no 16-zero flag)
+        skip(d, quickDc & 15);
+        difference = quickDc >> 16;
+    } else {
+        const int dcSize = decodeSymbol(d, dc);
+        if (dcSize > 16)
+            return -1;
+        difference = receiveExtend(d, dcSize);
+    }
+    c.dcPrediction = static_cast<int16_t>(c.dcPrediction + difference);
     block[0] = static_cast<int16_t>(c.dcPrediction);
 
     const jpeg_huffman_table& ac = d.huffman[c.acTable];

@@ -25,8 +25,8 @@ struct jpeg_huffman_table {
     int32_t maxCode[18] = {};      // largest code of each length, -1 when none
     int32_t valueOffset[18] = {};  // symbols index minus the first code of each length
 
-    // AC coefficients whose code and magnitude bits together fit in the next
-    // 11 bits, fully decoded: (value << 16) | flags | (run << 4) | bits used,
+    // Coefficients whose code and magnitude bits together fit in the next 11
+    // bits, fully decoded (for a DC table: the difference, with run 0): (value << 16) | flags | (run << 4) | bits used,
     // with the end of block and runs of 16 zeros as flags; 0 = not resolved.
     int32_t acLookup[1 << JPEG_HUFFMAN_AC_LOOKUP_BITS] = {};
 };
