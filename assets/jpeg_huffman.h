@@ -1,0 +1,36 @@
+// jpeg_huffman.h - Huffman tables of a JPEG file, expanded for decoding.
+//
+// A table is kept as read (16 code counts and the symbols) and expanded into
+// a lookup on the next 8 bits, which resolves every code of up to 8 bits in
+// one step, plus the canonical limits per code length (T.81 Annex F.2.2.3)
+// for the rare longer codes. A second lookup on 11 bits decodes the common
+// short AC coefficients, magnitude included, in one step.
+#pragma once
+
+#include <cstdint>
+
+constexpr int JPEG_HUFFMAN_LOOKUP_BITS = 8;
+constexpr int JPEG_HUFFMAN_AC_LOOKUP_BITS = 11;
+constexpr int32_t JPEG_AC_END_OF_BLOCK = 0x100;
+constexpr int32_t JPEG_AC_SIXTEEN_ZEROS = 0x200;
+
+struct jpeg_huffman_table {
+    bool defined = false;
+    uint8_t counts[17] = {};   // counts[n]: codes of n bits (n = 1 ... 16)
+    uint8_t symbols[256] = {};
+    int symbolCount = 0;
+
+    // (code length << 8) | symbol for codes of up to 8 bits; 0 = a longer code.
+    uint16_t lookup[1 << JPEG_HUFFMAN_LOOKUP_BITS] = {};
+    int32_t maxCode[18] = {};      // largest code of each length, -1 when none
+    int32_t valueOffset[18] = {};  // symbols index minus the first code of each length
+
+    // Coefficients whose code and magnitude bits together fit in the next 11
+    // bits, fully decoded (for a DC table: the difference, with run 0): (value << 16) | flags | (run << 4) | bits used,
+    // with the end of block and runs of 16 zeros as flags; 0 = not resolved.
+    int32_t acLookup[1 << JPEG_HUFFMAN_AC_LOOKUP_BITS] = {};
+};
+
+// Builds the lookup and the limits from counts and symbols. Code counts that
+// overflow a length (not a prefix code) are cut off where they overflow.
+void jpeg_build_huffman_table(jpeg_huffman_table& table);

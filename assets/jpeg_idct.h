@@ -1,0 +1,28 @@
+// jpeg_idct.h - 8x8 inverse DCTs of the JPEG decoder.
+//
+// Coefficients arrive quantized in natural order together with the
+// component's quantization table; each function writes 8 rows of 8 samples
+// (level-shifted by 128 and clamped to 0 ... 255).
+#pragma once
+
+#include <cstdint>
+
+// Natural (row-major) index of zig-zag position k; entries 64 ... 79 repeat 63
+// so that a run past the end of a block cannot index outside the table.
+extern const uint8_t jpeg_zigzag_to_natural[80];
+
+// The accurate integer algorithm (Loeffler-Ligtenberg-Moschytz, 13-bit
+// constants), bit-exact with the reference "islow" transform.
+void jpeg_idct_accurate(const int16_t* coefficients, const uint16_t* quant, uint8_t* out, int stride);
+
+// A block whose only non-zero coefficient is DC: one flat value, exactly what
+// the accurate transform gives for it.
+void jpeg_idct_dc_only(int16_t dc, uint16_t quant0, uint8_t* out, int stride);
+
+using jpeg_accurate_idct_function = void (*)(const int16_t* coefficients, const uint16_t* quant, uint8_t* out,
+                                             int stride);
+
+// The accurate transform on vector registers (SSE2, AVX2 where present):
+// identical results whenever the dequantized coefficients fit 16 bits, as
+// they do in every file an encoder produces. Coefficients 16-byte aligned.
+jpeg_accurate_idct_function jpeg_select_accurate_idct(bool allowAvx2 = true);

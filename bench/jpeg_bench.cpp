@@ -1,0 +1,278 @@
+// jpeg_bench.cpp - the game's JPEG decoder (fast and accurate paths) against
+// libjpeg-turbo, in one process.
+//
+//   glasswake-bench-jpeg [--rounds N] [FILE.jpg | FOLDER ...]
+//
+// The photographs (by default those of Debian's ukui-wallpapers package in
+// /usr/share/backgrounds, see scripts/install-bench-deps.sh) are transcoded
+// with libjpeg-turbo to 4:2:0 q90, 4:2:2 q90, 4:4:4 q95 and progressive 4:2:0
+// q90. Each round decodes every file with the three decoders in turn; all of
+// them produce the same layout (4 bytes per pixel, RGBX) with the same
+// choices (integer IDCT, chroma by replication). The last line is
+// "summary: fast=R1 accurate=R2", the throughput ratios against libjpeg-turbo
+// on the 4:2:0 baseline set.
+#include <algorithm>
+#include <chrono>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "assets/jpeg_decoder.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using Clock = std::chrono::steady_clock;
+
+struct ErrorTrap {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void onError(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorTrap*>(info->err)->jump, 1); }
+
+struct Picture {
+    int width = 0, height = 0;
+    Bytes rgb;
+};
+
+bool decodeReference(const Bytes& file, Picture& out)
+{
+    jpeg_decompress_struct info;
+    ErrorTrap trap;
+    info.err = jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = onError;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    out.width = info.output_width;
+    out.height = info.output_height;
+    out.rgb.resize(size_t(out.width) * out.height * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = &out.rgb[size_t(info.output_scanline) * out.width * 3];
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+Bytes encode(const Picture& p, int quality, int lumaH, int lumaV, bool progressive)
+{
+    jpeg_compress_struct info;
+    ErrorTrap trap;
+    info.err = jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = onError;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_compress(&info);
+        std::free(buffer);
+        return {};
+    }
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = p.width;
+    info.image_height = p.height;
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    info.comp_info[0].h_samp_factor = lumaH;
+    info.comp_info[0].v_samp_factor = lumaV;
+    if (progressive)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(&p.rgb[size_t(info.next_scanline) * p.width * 3]);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    Bytes file(buffer, buffer + size);
+    std::free(buffer);
+    return file;
+}
+
+// Each decoder writes the whole picture as RGBX into `out`.
+bool decodeLibjpeg(const Bytes& file, Bytes& out)
+{
+    jpeg_decompress_struct info;
+    ErrorTrap trap;
+    info.err = jpeg_std_error(&trap.manager);
+    trap.manager.error_exit = onError;
+    if (setjmp(trap.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_EXT_RGBX;
+    info.dct_method = JDCT_ISLOW;
+    info.do_fancy_upsampling = FALSE;
+    info.do_block_smoothing = FALSE;
+    jpeg_start_decompress(&info);
+    const size_t stride = size_t(info.output_width) * 4;
+    out.resize(stride * info.output_height);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = &out[info.output_scanline * stride];
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+bool decodeOurs(const Bytes& file, bool fast, Bytes& out)
+{
+    jpeg_decoder_memory_stream stream(file.data(), file.size());
+    jpeg_decoder decoder(&stream, fast);
+    if (decoder.error_code() != 0 || decoder.start_decoding() != 0)
+        return false;
+    const size_t stride = size_t(decoder.bytes_per_scan_line());
+    out.resize(stride * decoder.height());
+    const uint8_t* line = nullptr;
+    uint32_t length = 0;
+    for (int y = 0; y < decoder.height(); ++y) {
+        if (decoder.decode_line(&line, &length) != 0)
+            return false;
+        std::memcpy(&out[y * stride], line, length);
+    }
+    return true;
+}
+
+struct Set {
+    const char* name;
+    int quality, lumaH, lumaV;
+    bool progressive;
+    std::vector<Bytes> files;
+    double pixels = 0;
+    double seconds[3] = {};  // fast, accurate, libjpeg-turbo
+    int maxError[2] = {};
+};
+
+std::vector<std::string> findPhotos(const std::vector<std::string>& args)
+{
+    std::vector<std::string> paths;
+    auto add = [&](const std::filesystem::path& p) {
+        if (std::filesystem::is_directory(p)) {
+            for (const auto& e : std::filesystem::directory_iterator(p))
+                if (e.path().extension() == ".jpg")
+                    paths.push_back(e.path().string());
+        } else if (std::filesystem::exists(p)) {
+            paths.push_back(p.string());
+        }
+    };
+    if (args.empty())
+        add("/usr/share/backgrounds");
+    for (const std::string& a : args)
+        add(a);
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int rounds = 3;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc)
+            rounds = std::max(1, std::atoi(argv[++i]));
+        else
+            args.push_back(argv[i]);
+    }
+    const std::vector<std::string> photos = findPhotos(args);
+    if (photos.empty()) {
+        std::fprintf(stderr, "no photographs found (install ukui-wallpapers: scripts/install-bench-deps.sh)\n");
+        return 1;
+    }
+
+    Set sets[] = {
+        {"4:2:0 q90", 90, 2, 2, false, {}},
+        {"4:2:2 q90", 90, 2, 1, false, {}},
+        {"4:4:4 q95", 95, 1, 1, false, {}},
+        {"progressive 4:2:0 q90", 90, 2, 2, true, {}},
+    };
+    std::printf("transcoding %zu photographs...\n", photos.size());
+    for (const std::string& path : photos) {
+        std::ifstream in(path, std::ios::binary);
+        const Bytes original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        Picture picture;
+        if (!decodeReference(original, picture)) {
+            std::fprintf(stderr, "skipping %s\n", path.c_str());
+            continue;
+        }
+        std::printf("  %s: %d x %d\n", path.c_str(), picture.width, picture.height);
+        for (Set& s : sets) {
+            s.files.push_back(encode(picture, s.quality, s.lumaH, s.lumaV, s.progressive));
+            s.pixels += double(picture.width) * picture.height;
+        }
+    }
+
+    // Agreement with libjpeg-turbo first (largest difference per channel).
+    Bytes ours, reference;
+    for (Set& s : sets) {
+        for (const Bytes& file : s.files) {
+            decodeLibjpeg(file, reference);
+            for (int path = 0; path < 2; ++path) {
+                decodeOurs(file, path == 0, ours);
+                for (size_t i = 0; i < ours.size() && i < reference.size(); ++i)
+                    if (i % 4 != 3)  // the fourth byte: 0 here, 255 from libjpeg-turbo
+                        s.maxError[path] = std::max(s.maxError[path], std::abs(int(ours[i]) - int(reference[i])));
+            }
+        }
+    }
+
+    for (int round = 0; round < rounds; ++round) {
+        for (Set& s : sets) {
+            for (const Bytes& file : s.files) {
+                // Alternate the order so no decoder always runs on a cold cache.
+                for (int k = 0; k < 3; ++k) {
+                    const int decoder = (k + round) % 3;
+                    const auto start = Clock::now();
+                    const bool ok = decoder == 2 ? decodeLibjpeg(file, reference) : decodeOurs(file, decoder == 0, ours);
+                    s.seconds[decoder] += std::chrono::duration<double>(Clock::now() - start).count();
+                    if (!ok) {
+                        std::fprintf(stderr, "decoding failed in set %s\n", s.name);
+                        return 1;
+                    }
+                }
+            }
+        }
+    }
+
+    std::printf("\n%-24s %12s %12s %12s %8s %8s %9s\n", "set", "fast MP/s", "accur. MP/s", "turbo MP/s",
+                "fast/t", "accur./t", "max diff");
+    double summaryFast = 0, summaryAccurate = 0;
+    for (const Set& s : sets) {
+        const double megapixels = s.pixels * rounds / 1e6;
+        const double fast = megapixels / s.seconds[0];
+        const double accurate = megapixels / s.seconds[1];
+        const double turbo = megapixels / s.seconds[2];
+        std::printf("%-24s %12.1f %12.1f %12.1f %8.2f %8.2f %4d/%-4d\n", s.name, fast, accurate, turbo, fast / turbo,
+                    accurate / turbo, s.maxError[0], s.maxError[1]);
+        if (&s == &sets[0]) {
+            summaryFast = fast / turbo;
+            summaryAccurate = accurate / turbo;
+        }
+    }
+    std::printf("summary: fast=%.2f accurate=%.2f\n", summaryFast, summaryAccurate);
+    return 0;
+}
