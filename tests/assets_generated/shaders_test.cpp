@@ -376,29 +376,40 @@ const char* kCube =
     "vt 0 0\n"
     "f 1/1 2/1 3/1 4/1\nf 5/1 8/1 7/1 6/1\nf 1/1 5/1 6/1 2/1\nf 4/1 3/1 7/1 8/1\nf 1/1 4/1 8/1 5/1\nf 2/1 6/1 7/1 3/1\n";
 
-}  // namespace
-
-TEST_F(PairDrawTest, ProjectedLightPassWritesPictureAndGlow)
+// A 3DS quad of 4 x 4 around the origin, and a bright picture to throw on it.
+void loadQuadScenery()
 {
     TestScene scene;
     TestMesh quad = quadMesh("quad", "");
     for (auto& v : quad.vertices)
-        v = {v.x * 4 - 2, v.y * 4 - 2, 0};  // 4 x 4 around the origin
+        v = {v.x * 4 - 2, v.y * 4 - 2, 0};
     scene.meshes.push_back(quad);
     const auto bytes = write3ds(scene);
     ASSERT_TRUE(g_renderer.model(kQuadModel).loadFromMemory(bytes.data(), bytes.size()));
     makeTexture(g_renderer, kThrown, 8, 8, [](int, int) { return std::array<uint8_t, 4>{255, 240, 220, 255}; });
+}
 
+// The quad through the projected-light pass, seen from z = 4, lit from the left.
+void drawQuadScenery(int32_t k)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(55.0, 1.0, 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    g_renderer.camera = CameraRecord{makeVec3(0, 0, 4), makeVec3(0, 0, 0), makeVec3(0, 1, 0)};
+    const CameraRecord light{makeVec3(-1, 0.5f, 5), makeVec3(0, 0, 0), makeVec3(0, 1, 0)};
+    g_renderer.drawProjectedLight(kQuadModel, kThrown, kThrown, k, g_renderer.camera, light, 0.0);
+    glDisable(GL_LIGHTING);
+}
+
+}  // namespace
+
+TEST_F(PairDrawTest, ProjectedLightPassWritesPictureAndGlow)
+{
+    loadQuadScenery();
     for (int32_t k : {7046, 7002, 7034, 7042}) {
         beginScene(kSceneSlot, kSceneSize);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(55.0, 1.0, 1.0, 100.0);
-        glMatrixMode(GL_MODELVIEW);
-        g_renderer.camera = CameraRecord{makeVec3(0, 0, 4), makeVec3(0, 0, 0), makeVec3(0, 1, 0)};
-        const CameraRecord light{makeVec3(-1, 0.5f, 5), makeVec3(0, 0, 0), makeVec3(0, 1, 0)};
-        g_renderer.drawProjectedLight(kQuadModel, kThrown, kThrown, k, g_renderer.camera, light, 0.0);
-        glDisable(GL_LIGHTING);
+        drawQuadScenery(k);
         endScene(kSceneSlot, kSceneSize);
 
         const auto picture = textureBytes(g_renderer, kPicture, kSceneSize, kSceneSize);
@@ -418,6 +429,9 @@ TEST_F(PairDrawTest, PlanecutDissolvesAnEntityAndKeepsAHotEdge)
 
     const auto whole = drawEntity(cube, 7046, "planecut", 0.0);
     EXPECT_GT(whole.first, 300u);
+    // The game's dim colour (0.02, 0.04, 0.03) is brought up to a visible level.
+    const auto bytes = textureBytes(g_renderer, kPicture, kSceneSize, kSceneSize);
+    EXPECT_GT(*std::max_element(bytes.begin(), bytes.end() - 1), 60);
     EXPECT_GT(whole.second, 100u);  // the edges glow
     const auto cut = drawEntity(cube, 7046, "planecut", 0.9);
     EXPECT_GT(cut.first, 0u);
@@ -461,4 +475,33 @@ TEST_F(PairDrawTest, HolesPunchTheRingsMoreAsTheyRise)
     EXPECT_LE(few, solid);
     EXPECT_LT(many, few);
     EXPECT_GT(many, solid / 4);
+}
+
+// The scenery passes share the entity and ring programs, whose "planecut" and
+// "holes" still hold the last entity's or ring's values: the scenery (which
+// brings a texture-space vector) is never cut, while a mesh drawn after it is.
+TEST_F(PairDrawTest, SceneryIsNeverCutByTheValuesLeftOnItsProgram)
+{
+    loadQuadScenery();
+    ObjMesh cube;
+    cube.loadObjText(kCube, -1);
+    for (int32_t k : {7046, 7002}) {
+        g_renderer.setFloatParameter(k + 1, "planecut", 0.0);
+        g_renderer.setFloatParameter(k + 1, "holes", 0.0);
+        beginScene(kSceneSlot, kSceneSize);
+        drawQuadScenery(k);
+        endScene(kSceneSlot, kSceneSize);
+        const size_t uncut = litPixelCount(textureBytes(g_renderer, kPicture, kSceneSize, kSceneSize));
+
+        g_renderer.setFloatParameter(k + 1, "planecut", 1.0);
+        g_renderer.setFloatParameter(k + 1, "holes", 5.0);
+        beginScene(kSceneSlot, kSceneSize);
+        drawQuadScenery(k);
+        endScene(kSceneSlot, kSceneSize);
+        EXPECT_EQ(litPixelCount(textureBytes(g_renderer, kPicture, kSceneSize, kSceneSize)), uncut) << k;
+
+        // The arrays of the scenery pass leave nothing behind that would make
+        // the next mesh look like scenery.
+        EXPECT_EQ(drawEntity(cube, k, "planecut", 1.0).first, 0u) << k;
+    }
 }
