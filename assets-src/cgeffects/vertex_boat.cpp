@@ -30,7 +30,7 @@ void main()
     vec4 eyePosition = gl_ModelViewMatrix * placed;
     vec3 normal = gl_NormalMatrix * (mat3(placement) * gl_Normal);
 
-    vec3 toLight = normalize(vec3(-0.55, 0.6, 0.6));
+    vec3 toLight = normalize(vec3(0.6, 0.5, 0.6));  // the light stands to the right of the view
     if (scenery > 0.5)
         toLight = (gl_ModelViewMatrix * vec4(LightPos, 1.0)).xyz - eyePosition.xyz;
 
