@@ -11,7 +11,11 @@ void Renderer::setDefaults()
 
 GLuint& Renderer::textureEntry(int32_t textureIndex)
 {
-    if (textureIndex >= ABSOLUTE_TEXTURE_INDEX)
-        return textureNames[textureIndex];
-    return textureNames[textureBase + textureIndex];
+    const int64_t entry = textureIndex >= ABSOLUTE_TEXTURE_INDEX ? int64_t{textureIndex}
+                                                                 : int64_t{textureBase} + textureIndex;
+    if (entry < 0 || entry >= TEXTURE_TABLE_SIZE) {
+        outOfRangeTexture = 0;  // whatever was written here last time names nothing
+        return outOfRangeTexture;
+    }
+    return textureNames[entry];
 }

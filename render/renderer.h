@@ -25,7 +25,10 @@ class L3DS;
 // Texture indices below this are relative to textureBase; from it on they are
 // absolute entries of the texture-name table.
 constexpr int32_t ABSOLUTE_TEXTURE_INDEX = 85000;
-constexpr int32_t TEXTURE_TABLE_SIZE = 400000;
+// Scene s keeps its material textures from entry (s + 1000) * 100 on, so the
+// table reaches past the last scene's 100 slots.
+constexpr int32_t SCENE_COUNT = 10000;
+constexpr int32_t TEXTURE_TABLE_SIZE = (SCENE_COUNT + 1000) * 100;
 constexpr int32_t RENDER_TARGET_SLOTS = 16;
 constexpr int32_t PROGRAM_TABLE_SIZE = 10000;
 constexpr int32_t PARAMETER_SLOTS = 16;
@@ -47,7 +50,9 @@ public:
     int32_t textureBase = 0;
 
     // Table entry named by a texture index (relative below 85000, else absolute).
+    // An index outside the table names a scratch entry that holds no texture.
     GLuint& textureEntry(int32_t textureIndex);
+    GLuint outOfRangeTexture = 0;
 
     // --- primitives (primitives.cpp) ---
     void drawQuad(double angle, const double& scaleX, const double& scaleY, bool faceCamera);
@@ -166,7 +171,7 @@ public:
     void applyCamera();
 
     // --- 3DS scene importers (assets/scene_import.cpp) ---
-    static constexpr int32_t MAX_MODELS = 10000;
+    static constexpr int32_t MAX_MODELS = SCENE_COUNT;
     L3DS* models[MAX_MODELS] = {};  // made on first use, never released
     // The importer of scene `index` (0 .. MAX_MODELS - 1), made empty on first use.
     L3DS& model(int32_t index);

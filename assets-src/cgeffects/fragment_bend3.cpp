@@ -39,7 +39,9 @@ void main()
     vec3 sharp = vec3(texture2D(decal, at + split).r, texture2D(decal, at).g, texture2D(decal, at - split).b);
     vec3 soft = texture2D(decal2, at).rgb;
 
-    vec3 colour = mix(sharp, soft, 0.75 * warp) + soft * (0.3 + 0.5 * warp);
+    // Only light above a floor blooms, so the blacks around it stay black.
+    vec3 bloom = max(soft - 0.06, 0.0);
+    vec3 colour = mix(sharp, soft, 0.75 * warp) + bloom * (0.4 + 0.5 * warp);
     colour *= 1.0 - 0.55 * r2;  // vignette
     colour = shoulder(colour);
     gl_FragData[0] = vec4(colour, 1.0);

@@ -32,7 +32,7 @@ void main()
     float edge = smoothstep(0.06, 0.35, length(vec2(r - l, t - b)));
     vec3 edgeLight = edge * (0.35 * picture + vec3(0.025, 0.04, 0.06));
 
-    vec3 result = picture + glow * 0.9 + halo * 0.12 + edgeLight;
+    vec3 result = picture + glow * 0.9 + max(halo - 0.08, 0.0) * 0.2 + edgeLight;
     gl_FragData[0] = vec4(result, 1.0);
     gl_FragData[1] = vec4(glow, 1.0);
 }
