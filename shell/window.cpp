@@ -14,6 +14,7 @@ bool keys[256] = {};
 bool leftButton = false;
 bool rightButton = false;
 double wheel = 0.0;
+bool escapePressed = false;
 
 const char* const WINDOW_TITLE = " =      Glasswake - Vexa 2009 = ";
 
@@ -157,6 +158,8 @@ void windowProc(const platform::Event& event)
     case EventType::KeyUp:
         if (event.virtualKey > 0 && event.virtualKey < 256)
             keys[event.virtualKey] = event.type == EventType::KeyDown;
+        if (event.type == EventType::KeyDown && event.virtualKey == VK_ESCAPE_KEY)
+            escapePressed = true;
         return;
     case EventType::Size:
         resizeGLScene(event.width, event.height);
@@ -183,7 +186,11 @@ void windowProc(const platform::Event& event)
 
 void startExitFadeOnEscape()
 {
-    if (keys[VK_ESCAPE_KEY] && !ending) {
+    // A press counts even when it was released again before this pass: with a
+    // slow frame, press and release can arrive together.
+    const bool escape = keys[VK_ESCAPE_KEY] || escapePressed;
+    escapePressed = false;
+    if (escape && !ending) {
         ending = true;
         endStart = demoTime;
     }

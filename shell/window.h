@@ -12,6 +12,7 @@ extern bool keys[256];       // by Windows virtual-key code
 extern bool leftButton;
 extern bool rightButton;
 extern double wheel;         // 0.2 per wheel notch
+extern bool escapePressed;   // Escape went down since the last idle pass
 
 constexpr int VK_ESCAPE_KEY = 27;
 constexpr int VK_LEFT_KEY = 37;

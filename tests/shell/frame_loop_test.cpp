@@ -130,6 +130,7 @@ protected:
         frameDelta = 0.0;
         frameInputs = FrameInputs{};
         cameraLog.clear();
+        escapePressed = false;
     }
     static void send(platform::EventType type, int vk = 0)
     {
@@ -235,4 +236,16 @@ TEST_F(WindowProcTest, HeldEscapeStartsTheFadeOnce)
     EXPECT_DOUBLE_EQ(endStart, 12.0);
     ending = false;
     demoTime = 0.0;
+}
+
+TEST_F(WindowProcTest, EscapeTappedBetweenTwoPassesStillStartsTheFade)
+{
+    ending = false;
+    send(platform::EventType::KeyDown, VK_ESCAPE_KEY);
+    send(platform::EventType::KeyUp, VK_ESCAPE_KEY);  // both arrive during one slow frame
+    startExitFadeOnEscape();
+    EXPECT_TRUE(ending);
+    ending = false;
+    startExitFadeOnEscape();  // the press was used up
+    EXPECT_FALSE(ending);
 }
