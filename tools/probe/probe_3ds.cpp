@@ -9,7 +9,7 @@
 
 #include "assets/l3ds.h"
 #include "assets/scene_textures.h"
-#include "inspect.h"
+#include "probe.h"
 
 namespace {
 

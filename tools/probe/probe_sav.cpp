@@ -8,7 +8,7 @@
 #include <string>
 
 #include "assets/motion_path.h"
-#include "inspect.h"
+#include "probe.h"
 
 namespace {
 

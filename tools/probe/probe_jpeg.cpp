@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "assets/jpeg_decoder.h"
-#include "inspect.h"
+#include "probe.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "assets/obj_mesh.h"
-#include "inspect.h"
+#include "probe.h"
 
 namespace {
 

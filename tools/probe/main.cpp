@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "inspect.h"
+#include "probe.h"
 
 namespace {
 
