@@ -26,6 +26,7 @@
 #include "game/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
+#include "shell/crt_random.h"
 
 namespace {
 
@@ -151,6 +152,7 @@ int main(int argc, char** argv)
     glGetError();
 
     prepareCaptureRenderer(width, height);
+    crtSeed(1);  // the generator as a fresh process has it: the layout depends on it
     capture.game = new part_game();
     capture.game->init(&g_renderer);
     for (const Request& r : requests) {
