@@ -8,6 +8,7 @@
 #include <string>
 
 #include "game/game_math.h"
+#include "game/frame_values.h"
 #include "game/game_random.h"
 #include "game/part_game.h"
 #include "render/renderer.h"
@@ -253,7 +254,7 @@ void part_game::drawSign(Renderer* r, const GameEntity& e)
     switch (e.kind) {
     case 4:
         glColor3f(0.03f, 0.02f, 0.02f);
-        r->setFloatParameter(cut, "planecut", clampd(0.35 * (time - 3.0), 0.0, 1.0));
+        r->setFloatParameter(cut, "planecut", getReadyCut(time));
         r->drawShadedText(source, 0.0, -120.0, 0.0, z, "Get Ready");
         break;
     case 5:
@@ -394,7 +395,7 @@ void part_game::drawStars(Renderer* r)
     loadCameraView(r);
     glEnable(GL_DEPTH_TEST);
     glPointSize(2.5f);
-    const double fadeIn = ease(clampd(0.3 * rules.time, 0.0, 1.0), 1.0);
+    const double fadeIn = starFadeIn(rules.time);
     const float eyeZ = r->camera.eye.z;
     glBegin(GL_POINTS);
     for (int i = 0; i < 3000; ++i) {
@@ -444,7 +445,6 @@ void part_game::drawHud(Renderer* r)
 
     const double pulse = 1.0 + 0.1 * std::pow(std::max(0.0, std::sin(3.0 * rules.time)), 8.0);
     const int score = static_cast<int>(rules.score);
-    const int life = static_cast<int>(std::clamp(rules.life * 100.0, 0.0, 100.0));
     const auto draw = [&](double x, double y, double sx, double sy, float red, float grey, const std::string& text) {
         glPushMatrix();
         glTranslated(x, y, 0.0);
@@ -456,5 +456,5 @@ void part_game::drawHud(Renderer* r)
     draw(0.43, 5.18, pulse, 0.85 * pulse, 0.09f, 0.09f, "Score ");
     draw(0.43, 4.58, 1.0, 0.85, 0.2f, 0.1f, std::to_string(score));
     draw(4.43, 5.18, pulse, 0.85 * pulse, 0.09f, 0.09f, "Life ");
-    draw(4.43, 4.58, 1.0, 0.85, 0.2f, 0.1f, std::to_string(life));
+    draw(4.43, 4.58, 1.0, 0.85, 0.2f, 0.1f, lifeText(rules.life));
 }

@@ -27,6 +27,16 @@ constexpr EntityMeshFile ENTITY_MESH_FILES[] = {
 
 void part_game::init(Renderer* r)
 {
+    // In stages, so start-up can be timed piece by piece.
+    loadTextures(r);
+    loadMeshes();
+    loadScene(r);
+    loadShaders(r);
+    loadSound();
+}
+
+void part_game::loadTextures(Renderer* r)
+{
     const int32_t w = renderWidth;
     const int32_t h = renderHeight;
 
@@ -44,15 +54,26 @@ void part_game::init(Renderer* r)
     r->loadTexture("textures/bg08.jpg", TEX_PROJECTED);
     r->loadTextureWithAlpha("textures/blob41b.jpg", "textures/blob41b.jpg", TEX_GLOW_SPRITE);
     r->loadTexture("textures/cloudt2.jpg", TEX_CLOUDS);
+}
 
+void part_game::loadMeshes()
+{
     craft.loadObj("meshes/helicopter.obj", 1);
     gear.loadObj("meshes/gear.obj", 919);
     gears2.loadObj("meshes/gears2.obj", 929);
     for (const EntityMeshFile& m : ENTITY_MESH_FILES)
         entityMeshes[m.kind].loadObj(m.file, m.listId);
+}
 
+void part_game::loadScene(Renderer* r)
+{
+    // The box scene comes with its own program pair.
     r->loadShaderPairWithModel("cgeffects/vertex_boatg.cpp", "cgeffects/fragment_projection_anisotropic2hg.cpp",
                                "meshes/box.3ds", MODEL_BOX, 1, 16, PAIR_BOX_MODEL);
+}
+
+void part_game::loadShaders(Renderer* r)
+{
     r->loadShaderPair("cgeffects/vertex_boat.cpp", "cgeffects/fragment_projection_anisotropic2box.cpp", PAIR_BOX);
     r->loadShaderPair("cgeffects/vertex_boatg.cpp", "cgeffects/fragment_projection_anisotropic2hg2.cpp",
                       PAIR_SCENERY);
@@ -63,7 +84,10 @@ void part_game::init(Renderer* r)
     r->loadScreenShader("cgeffects/fragment_Blur_circular.cpp", PROGRAM_BLUR_CIRCULAR);
     r->loadScreenShader("cgeffects/fragment_bend3.cpp", PROGRAM_BEND);
     r->loadScreenShader("cgeffects/fragment_wireframe.cpp", PROGRAM_COMBINE);
+}
 
+void part_game::loadSound()
+{
     motion.loadMotion("meshes/try1.sav");
 
     rules.sound.load();

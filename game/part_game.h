@@ -56,6 +56,13 @@ public:
     void draw(double* frameDelta, Renderer* renderer, FrameInputs* inputs) override;
     void init(Renderer* renderer) override;
 
+    // Stages of init, in its order.
+    void loadTextures(Renderer* r);
+    void loadMeshes();
+    void loadScene(Renderer* r);
+    void loadShaders(Renderer* r);
+    void loadSound();  // camera motion, samples (music starts), first level
+
     // Pieces of the frame, in their order.
     void placeCamera(Renderer* r);
     void drawScene(Renderer* r);
