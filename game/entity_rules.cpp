@@ -108,7 +108,7 @@ void GameRules::touchPlayer(GameEntity& e)
     if (hurtsOnContact(e.kind)) {
         if (time > SAFE_START_TIME)
             life -= 0.2 * rawDelta;
-        roll = 2.0 * gameRandom01() - 1.0;
+        roll = 2.0 * random01() - 1.0;
     }
     if (e.kind == KIND_LIFE_PICKUP) {
         e.alive = 0;
@@ -166,7 +166,7 @@ void GameRules::fireEnemies()
         shooter.reload = 0.0;
         GameEntity shot = makeShot(KIND_ENEMY_SHOT, shooter.lane, shooter.height, shooter.z, shooter.tag);
         if (shooter.kind == KIND_GUARDIAN)
-            shot.lane = float(gameRandom01());
+            shot.lane = float(random01());
         entities.add(shot);
     }
 }

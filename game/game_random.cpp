@@ -5,9 +5,9 @@
 
 Vec3 randomDirection()
 {
-    double x = 2.0 * gameRandom01() - 1.0;
-    double y = 2.0 * gameRandom01() - 1.0;
-    double z = 2.0 * gameRandom01() - 1.0;
+    double x = 2.0 * random01() - 1.0;
+    double y = 2.0 * random01() - 1.0;
+    double z = 2.0 * random01() - 1.0;
     double length = std::sqrt(x * x + y * y + z * z);
     if (length == 0.0)
         return makeVec3(0.0f, 0.0f, 0.0f);

@@ -298,7 +298,7 @@ void part_game::drawRings(Renderer* r)
     // First family: gear rings every 65 units from 6045 down to 130.
     for (int s = 73; s >= -18; --s) {
         const double z = 6045.0 - 65.0 * (73 - s);
-        const double rnd = gameRandom01();  // drawn for every ring, drawn or not
+        const double rnd = random01();  // drawn for every ring, drawn or not
         const bool even = s % 2 == 0;
         const bool odd = !even;
         if (z < courseZ - 160.0 || z >= courseZ + 780.0)
@@ -344,9 +344,9 @@ void part_game::drawRings(Renderer* r)
     // Second family: gear rings high over the course, sinking as they come near.
     double z = 5005.0;
     for (int s = 77, step = 0; s >= -18 && z > 0.0; --s, ++step) {
-        const double r1 = gameRandom01();
-        const double r2 = gameRandom01();
-        const double r3 = gameRandom01();
+        const double r1 = random01();
+        const double r2 = random01();
+        const double r3 = random01();
         const bool present = s < 0 || (s >= 25 && s <= 50) || s > 71;
         if (present && z >= courseZ - 260.0 && z < courseZ + 780.0) {
             const double c = clampd(0.005 * (z - courseZ - 16.0), 0.0, 1.0);
@@ -369,9 +369,9 @@ void part_game::drawRings(Renderer* r)
     // Third family: overhead arches over the enemy wall.
     for (int i = 0; i < 10; ++i) {
         const double ringZ = 3900.0 - 65.0 * i;
-        const double r1 = gameRandom01();
-        gameRandom01();
-        gameRandom01();
+        const double r1 = random01();
+        random01();
+        random01();
         const int k = crtRand() % 8;
         if (ringZ < courseZ - 260.0 || ringZ >= courseZ + 780.0)
             continue;
@@ -400,7 +400,7 @@ void part_game::drawStars(Renderer* r)
     glBegin(GL_POINTS);
     for (int i = 0; i < 3000; ++i) {
         const Vec3 d = randomDirection();
-        const float grey = static_cast<float>((gameRandom01() + 0.2) * 0.2 * fadeIn);
+        const float grey = static_cast<float>((random01() + 0.2) * 0.2 * fadeIn);
         glColor3f(grey, grey, grey);
         glVertex3f(d.x * 400.0f, d.y * 400.0f, d.z * 400.0f + eyeZ);
     }

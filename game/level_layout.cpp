@@ -21,15 +21,15 @@ void appendRecord(LevelList& list, int32_t kind, float z, float fixedLane, LaneR
     GameEntity e;
     e.kind = kind;
     e.z = z;
-    e.spin = gameRandom01();
+    e.spin = random01();
     if (laneRule == LaneRule::Random)
-        e.lane = float(gameRandom01());
+        e.lane = float(random01());
     else if (laneRule == LaneRule::Slalom)
-        e.lane = float(0.3 + 0.2 * gameRandom01());
+        e.lane = float(0.3 + 0.2 * random01());
     else
         e.lane = fixedLane;
     if (randomReload)
-        e.reload = 8.0 * gameRandom01();
+        e.reload = 8.0 * random01();
     list.records.push_back(e);
 }
 

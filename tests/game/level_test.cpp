@@ -138,7 +138,7 @@ TEST(LevelLayout, DrawsRandomNumbersInFieldOrder)
     crtSeed(777);
     std::vector<double> draws;
     for (int i = 0; i < 40; ++i)
-        draws.push_back(gameRandom01());
+        draws.push_back(random01());
     // Rows 1 to 5: one draw each (spin).
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(level[i].spin, draws[i]);

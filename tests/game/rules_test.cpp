@@ -209,7 +209,7 @@ TEST(Contacts, NoDamageBeforeFiveSecondsButTheViewJolts)
     crtSeed(SKY_SEED);
     for (int i = 0; i < 3; ++i)
         crtRand();
-    double jolt = 2.0 * gameRandom01() - 1.0;
+    double jolt = 2.0 * random01() - 1.0;
     rules.skyDirection();
     rules.updateWorld();
     EXPECT_EQ(rules.life, lifeBefore);
@@ -328,7 +328,7 @@ TEST(EnemyFire, ReseedsFromTheClockAndAimsTheGuardianAtRandomLanes)
     rules.fireEnemies();
 
     crtSeed(uint32_t(int64_t(12.345 * 42342342343424.0)));
-    float expectedLane = float(gameRandom01());
+    float expectedLane = float(random01());
     ASSERT_EQ(rules.entities.records.size(), 3u);
     const GameEntity& shot = rules.entities.records[2];
     EXPECT_EQ(shot.kind, KIND_ENEMY_SHOT);
@@ -431,7 +431,7 @@ TEST(Level, DrawnFramesMatchTheHeadlessSimulation)
         drawn.updateWorld();
         drawn.seedScenery();
         for (int i = 0; i < 92 + 3 * 40 + 4 * 10 + 4 * 3000 + frame % 7; ++i)
-            gameRandom01();
+            random01();
         drawn.glowDirection();
         drawn.endFrame();
     }
