@@ -1,5 +1,4 @@
-#version 120
-// vertex_boatg - the vertex stage of the scenery, ring and entity pairs.
+// boat.vert - the vertex stage of every shader pair (built as vertex_boat.cpp and vertex_boatg.cpp).
 //
 // Places the vertex with ModelViewProj * (ModelViewObject * vertex) and hands
 // the fragment stage everything it shades with, in eye space:

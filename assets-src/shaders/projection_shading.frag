@@ -1,9 +1,10 @@
-#version 120
-// fragment_projection_anisotropic2hg2sprite - the entity pair: craft, entities, signs
-// (and the scenery's first two passes).
+// projection_shading.frag - the fragment stage of the game's shader pairs.
 //
 // Scenery is lit by the projected picture; meshes and text take the game
-// colour with bright edges, and "planecut" dissolves them with a hot edge.
+// colour with bright edges. The build writes one file per pair from this
+// source (tools/compose_shaders.cmake), choosing the optional parts:
+//   WITH_CUT    "planecut" dissolves meshes with a hot edge
+//   WITH_HOLES  "holes" punches glowing holes through the rings
 uniform sampler2D decal;     // the picture thrown from the light
 uniform sampler2D light;     // the same picture, thrown wider and dimmer
 uniform sampler2D texture;   // material normal map
@@ -112,6 +113,7 @@ void surfaceFrame(out vec3 n, out vec3 v, out vec3 l, out float distance)
     l = dot(toLight, toLight) > 0.0 ? normalize(toLight) : v;
 }
 
+#ifdef WITH_CUT
 uniform float planecut;
 
 // The dissolve: as planecut rises from 0 to 1 a growing part of the model is
@@ -126,6 +128,30 @@ float applyCut(vec3 p)
         discard;
     return 1.0 - smoothstep(0.0, 0.05, d);
 }
+#endif
+
+#ifdef WITH_HOLES
+uniform float holes;
+
+// Round holes through the rings: a cell of the model's space holds a hole
+// with a chance of 0.1 * holes (few at 1.0, half the cells at 5.0). Returns
+// the glow of the hole's rim.
+float applyHoles(vec3 p)
+{
+    float amount = clamp(holes, 0.0, 8.0);
+    if (amount <= 0.0)
+        return 0.0;
+    const float cell = 2.4;
+    vec3 c = floor(p / cell);
+    if (hash(c + 19.1) >= 0.1 * amount)
+        return 0.0;
+    vec3 centre = (c + 0.3 + 0.4 * vec3(hash(c + 1.7), hash(c + 5.3), hash(c + 9.1))) * cell;
+    float d = length(p - centre) / (0.3 * cell);
+    if (d < 1.0)
+        discard;
+    return 1.0 - smoothstep(1.0, 1.4, d);
+}
+#endif
 
 void main()
 {
@@ -133,16 +159,29 @@ void main()
     float distance;
     surfaceFrame(n, v, l, distance);
     vec3 picture, glow;
+#ifdef WITH_CUT
     if (gl_TexCoord[2].w > 0.5) {
         shadeScenery(n, v, l, distance, picture, glow);
     } else {
         vec3 p = gl_TexCoord[4].xyz;
         float heat = applyCut(p);
+#ifdef WITH_HOLES
+        float rimLight = applyHoles(p);
+#endif
         shadeModel(n, v, l, picture, glow);
         vec3 ember = vec3(1.0, 0.42, 0.12) * heat;
+#ifdef WITH_HOLES
+        ember += (gl_Color.rgb * kExposure * 2.5 + vec3(0.08, 0.16, 0.22)) * rimLight;
+#endif
         picture += ember * 0.7;
         glow += ember;
     }
+#else
+    if (gl_TexCoord[2].w > 0.5)
+        shadeScenery(n, v, l, distance, picture, glow);
+    else
+        shadeModel(n, v, l, picture, glow);
+#endif
     gl_FragData[0] = vec4(picture, 1.0);
     gl_FragData[1] = vec4(glow, 1.0);
 }
