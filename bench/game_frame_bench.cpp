@@ -54,18 +54,7 @@ void postChainOnly(part_game* game, int w, int h)
     r->endRenderTarget();
     glDisable(GL_DEPTH_TEST);
     game->runPostChain(r);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE);
-    glViewport(0, 0, w, h);
-    for (GLenum mode : {GL_PROJECTION, GL_TEXTURE, GL_MODELVIEW}) {
-        glMatrixMode(mode);
-        glLoadIdentity();
-    }
-    glEnable(GL_TEXTURE_2D);
-    r->bindTextureIndex(TEX_PICTURE);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    const double one = 1.0;
-    r->drawQuad(0.0, one, one, true);
+    game->composite(r);
     glPopAttrib();
 }
 

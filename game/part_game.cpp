@@ -125,10 +125,22 @@ void part_game::draw(double* frameDelta, Renderer* r, FrameInputs* inputs)
     glDisable(GL_DEPTH_TEST);
     runPostChain(r);
 
-    // Composite the finished picture onto the window.
+    composite(r);
+
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+    inputs->values[0] = rules.time;
+    glDisable(GL_BLEND);
+    glFlush();
+}
+
+void part_game::composite(Renderer* r)
+{
+    // The finished picture is added onto the window.
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
-    glViewport(0, 0, w, h);
+    glViewport(0, 0, renderWidth, renderHeight);
     for (GLenum mode : {GL_PROJECTION, GL_TEXTURE, GL_MODELVIEW}) {
         glMatrixMode(mode);
         glLoadIdentity();
@@ -138,13 +150,6 @@ void part_game::draw(double* frameDelta, Renderer* r, FrameInputs* inputs)
     glColor3f(1.0f, 1.0f, 1.0f);
     const double one = 1.0;
     r->drawQuad(0.0, one, one, true);
-
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
-    glPopAttrib();
-    inputs->values[0] = rules.time;
-    glDisable(GL_BLEND);
-    glFlush();
 }
 
 void part_game::placeCamera(Renderer* r)

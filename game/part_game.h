@@ -67,6 +67,7 @@ public:
     void placeCamera(Renderer* r);
     void drawScene(Renderer* r);
     void runPostChain(Renderer* r);
+    void composite(Renderer* r);
 
     // Pieces of the scene.
     void drawSky(Renderer* r, const Vec3& skyDirection);
