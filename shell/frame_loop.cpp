@@ -56,6 +56,9 @@ void createRenderTargets(int32_t width, int32_t height, bool multisampled)
     g_renderer.createRenderTarget(0, width, height, multisampled ? 4 : 0);  // the scene
     g_renderer.createRenderTarget(1, width / 4, height / 4, 0);              // quarter-size work buffer
     g_renderer.createRenderTarget(2, width / 2, height / 2, 0);              // half-size blur buffer
+    // Back to the window: the loader part saves and restores the draw buffer,
+    // which must be the window's, not an attachment of the last framebuffer.
+    g_renderer.endRenderTarget();
 }
 
 void createParts()
