@@ -1,12 +1,10 @@
 // game_soak.cpp - plays many consecutive levels headless and reports how long
 // the level list grows, to check that dead records are reused.
 //
-//   glasswake-soak [levels=50] [fps=60] [--die]
+//   glasswake-soak [levels=50] [fps=60] [--die | --complete]
 //
-// The scripted player sweeps across the half-pipe, pulls back and forth and
-// holds the fire button (released for one frame every 3 s). By default it
-// holds the right button too, so every level runs its full 203 s; with --die
-// it does not, and levels may also end by lost life.
+// By default odd levels are played to the end and even levels are lost (see
+// soak_player.h); --die loses every level, --complete finishes every one.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -17,6 +15,7 @@
 #include "game/game_rules.h"
 #include "game/level_layout.h"
 #include "shell/crt_random.h"
+#include "soak_player.h"
 
 namespace {
 
@@ -30,27 +29,19 @@ struct LevelFigures {
     bool completed = false;
 };
 
-GameControls scriptedControls(double t, bool holdRight)
-{
-    GameControls c;
-    c.mouseX = 5.0 + 6.0 * std::sin(0.7 * t);
-    c.mouseY = 5.0 + 5.0 * std::sin(0.3 * t);
-    c.leftButton = std::fmod(t, 3.0) > 0.02;
-    c.rightButton = holdRight;
-    return c;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
     int levels = 50;
     double fps = 60.0;
-    bool holdRight = true;
+    SoakLevels mode = SoakLevels::Alternate;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--die") == 0)
-            holdRight = false;
+            mode = SoakLevels::AllLost;
+        else if (std::strcmp(argv[i], "--complete") == 0)
+            mode = SoakLevels::AllCompleted;
         else if (positional++ == 0)
             levels = std::max(1, std::atoi(argv[i]));
         else
@@ -67,14 +58,15 @@ int main(int argc, char** argv)
     long totalFrames = 0;
     LevelFigures current;
     double sumMax = 0.0, sumEnd = 0.0;
-    std::printf("level  frames  end  max-records  end-records  live  volleys  score\n");
+    int completed = 0, lost = 0;
+    std::printf("level  frames  end  max-records  end-records  live  volleys  score  rss-KiB\n");
     for (int level = 1; level <= levels;) {
         int volleysBefore = rules.sound.played[CUE_VOLLEY];
         double timeBefore = rules.time;
         double scoreBefore = rules.score;
         size_t recordsBefore = rules.entities.records.size();
         size_t liveBefore = rules.entities.liveCount();
-        rules.step(1.0 / fps, scriptedControls(wallClock, holdRight));
+        rules.step(1.0 / fps, soakControls(wallClock, soakHoldsRight(mode, level)));
         wallClock += 1.0 / fps;
         ++totalFrames;
         ++current.frames;
@@ -90,17 +82,19 @@ int main(int argc, char** argv)
         current.endLive = liveBefore;
         current.completed = rules.score > scoreBefore;  // a lost life clears the score
         current.score = rules.score;
-        std::printf("%5d  %6d  %-4s %11zu  %11zu  %4zu  %7d  %.1f\n", level, current.frames,
+        std::printf("%5d  %6d  %-4s %11zu  %11zu  %4zu  %7d  %5.1f  %7ld\n", level, current.frames,
                     current.completed ? "done" : "died", current.maxRecords, current.endRecords,
-                    current.endLive, current.volleys, current.score);
+                    current.endLive, current.volleys, current.score, residentKiB());
+        (current.completed ? completed : lost) += 1;
         sumMax += double(current.maxRecords);
         sumEnd += double(current.endRecords);
         current = LevelFigures{};
         ++level;
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("levels %d, frames %ld, list length bound %zu records (a level starts with %zu)\n", levels,
-                totalFrames, bound, LEVEL_RECORD_COUNT);
+    std::printf("levels %d (%d completed, %d lost), frames %ld, list length bound %zu records "
+                "(a level starts with %zu)\n",
+                levels, completed, lost, totalFrames, bound, LEVEL_RECORD_COUNT);
     std::printf("records per level: mean maximum %.1f, mean at level end %.1f\n", sumMax / levels, sumEnd / levels);
     std::printf("simulated in %.2f s (%.1f us per frame)\n", seconds, 1e6 * seconds / double(totalFrames));
     return 0;
