@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test clean
+.PHONY: deps build run test soak clean
 
 deps:
 	./scripts/install-deps.sh
@@ -17,6 +17,9 @@ run: build
 
 test: deps
 	./scripts/run-tests.sh
+
+soak: build
+	./scripts/soak.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) build-test build-fuzz
