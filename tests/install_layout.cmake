@@ -21,15 +21,20 @@ foreach(f glasswake-clipboard textures/theloader.jpg textures/bg08.jpg meshes/bo
   endif()
 endforeach()
 
-# The launcher in bin/ leads to the game itself, wherever the libdir is.
+# The launcher in bin/ runs the game itself, found relative to the launcher.
 set(launcher ${PREFIX}/bin/glasswake)
-if(NOT IS_SYMLINK ${launcher})
-  message(FATAL_ERROR "no launcher link at ${launcher}")
+file(STRINGS ${launcher} exec_line REGEX "^exec ")
+if(NOT exec_line MATCHES "\\)/([^\"]+)\" \"\\$@\"$")
+  message(FATAL_ERROR "${launcher} does not exec a path relative to itself: ${exec_line}")
 endif()
-file(REAL_PATH ${launcher} launched)
+file(REAL_PATH ${PREFIX}/bin/${CMAKE_MATCH_1} launched)
 file(REAL_PATH ${games} game)
 if(NOT launched STREQUAL game)
-  message(FATAL_ERROR "the launcher leads to ${launched}, not to ${game}")
+  message(FATAL_ERROR "the launcher runs ${launched}, not ${game}")
+endif()
+execute_process(COMMAND test -x ${launcher} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${launcher} is not executable")
 endif()
 
 # The menu entry passes the freedesktop checker and names the launcher and icon.

@@ -8,7 +8,7 @@ prefix=$(mktemp -d)
 elsewhere=$(mktemp -d)
 cmake --install "$(dirname "$GAME")" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
 GAME=$prefix/bin/glasswake
-[ -L "$GAME" ] || fail "no launcher link in bin/"
+[ -x "$GAME" ] || fail "no launcher in bin/"
 
 set_clipboard "before"
 cd "$elsewhere"
