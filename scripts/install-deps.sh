@@ -31,6 +31,8 @@ packages=(
   xdotool
   xclip
   x11-utils
+  # packaging: the menu entry's checker
+  desktop-file-utils
 )
 
 missing=()

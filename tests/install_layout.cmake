@@ -1,5 +1,6 @@
 # Installs the build into a scratch prefix and checks that the game and its
-# asset folders land together.
+# asset folders land together, with the launcher, menu entry and icons.
+cmake_policy(VERSION 3.20)  # IN_LIST in script mode
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -17,6 +18,54 @@ foreach(f glasswake-clipboard textures/theloader.jpg textures/bg08.jpg meshes/bo
           music/4.mp3)
   if(NOT EXISTS "${dir}/${f}")
     message(FATAL_ERROR "missing after install: ${dir}/${f}")
+  endif()
+endforeach()
+
+# The launcher in bin/ runs the game itself, found relative to the launcher.
+set(launcher ${PREFIX}/bin/glasswake)
+file(STRINGS ${launcher} exec_line REGEX "^exec ")
+if(NOT exec_line MATCHES "\\)/([^\"]+)\" \"\\$@\"$")
+  message(FATAL_ERROR "${launcher} does not exec a path relative to itself: ${exec_line}")
+endif()
+file(REAL_PATH ${PREFIX}/bin/${CMAKE_MATCH_1} launched)
+file(REAL_PATH ${games} game)
+if(NOT launched STREQUAL game)
+  message(FATAL_ERROR "the launcher runs ${launched}, not ${game}")
+endif()
+execute_process(COMMAND test -x ${launcher} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${launcher} is not executable")
+endif()
+
+# The menu entry passes the freedesktop checker and names the launcher and icon.
+set(entry ${PREFIX}/share/applications/glasswake.desktop)
+find_program(VALIDATE desktop-file-validate REQUIRED)
+execute_process(COMMAND ${VALIDATE} ${entry} RESULT_VARIABLE result OUTPUT_VARIABLE complaints ERROR_VARIABLE complaints)
+if(NOT result EQUAL 0 OR NOT complaints STREQUAL "")
+  message(FATAL_ERROR "desktop-file-validate ${entry}: ${result} ${complaints}")
+endif()
+file(STRINGS ${entry} lines)
+foreach(line Exec=glasswake Icon=glasswake Terminal=false Type=Application)
+  if(NOT line IN_LIST lines)
+    message(FATAL_ERROR "${entry} lacks ${line}")
+  endif()
+endforeach()
+
+# One PNG icon of each size, its header saying that size.
+foreach(size 48 128 256)
+  set(icon ${PREFIX}/share/icons/hicolor/${size}x${size}/apps/glasswake.png)
+  if(NOT EXISTS ${icon})
+    message(FATAL_ERROR "missing icon ${icon}")
+  endif()
+  file(READ ${icon} header LIMIT 24 HEX)
+  math(EXPR hex "${size}" OUTPUT_FORMAT HEXADECIMAL)
+  string(REPLACE "0x" "" hex ${hex})
+  string(LENGTH ${hex} digits)
+  math(EXPR pad "8 - ${digits}")
+  string(REPEAT 0 ${pad} zeros)
+  set(edge ${zeros}${hex})
+  if(NOT header STREQUAL "89504e470d0a1a0a0000000d49484452${edge}${edge}")
+    message(FATAL_ERROR "${icon} is not a ${size}x${size} PNG: ${header}")
   endif()
 endforeach()
 file(REMOVE_RECURSE ${PREFIX})

@@ -26,7 +26,8 @@ TEST(GeneratedAssets, SecondRunGivesIdenticalBytes)
         EXPECT_TRUE(readBytes(entry.path().string()) == readBytes(builtAsset(relative)));
         ++compared;
     }
-    // Pictures, scene textures, models, the scene, the motion file and the music; nothing left behind.
-    EXPECT_EQ(compared, 4 + 8 + 13 + 1 + 1 + 5);
+    // Pictures, scene textures, models, the scene, the motion file, the music
+    // and the icons; nothing left behind.
+    EXPECT_EQ(compared, 4 + 8 + 13 + 1 + 1 + 5 + 3);
     fs::remove_all(scratch);
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "hall_scene.h"
+#include "icon.h"
 #include "models.h"
 #include "motion_file.h"
 #include "music_track.h"
@@ -48,7 +49,8 @@ int main(int argc, char** argv)
                                    {"the ring models", writeRingModels},
                                    {"the entity models", writeEntityModels},
                                    {"the hall scene", writeHallScene},
-                                   {"the motion file", writeMotionFile}};
+                                   {"the motion file", writeMotionFile},
+                                   {"the icons", writeIcons}};
 
     std::vector<std::thread> threads;
     for (Job& job : background)
