@@ -3,10 +3,14 @@
 #include "assets/scene_textures.h"
 #include "render/renderer.h"
 
+// Out of line: the importers' type is complete only here.
+Renderer::Renderer() = default;
+Renderer::~Renderer() = default;
+
 L3DS& Renderer::model(int32_t index)
 {
     if (!models[index])
-        models[index] = new L3DS;  // kept until the process ends, like every resource
+        models[index] = std::make_unique<L3DS>();
     return *models[index];
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "render/camera.h"
@@ -35,6 +36,9 @@ constexpr int32_t PARAMETER_SLOTS = 16;
 
 class Renderer {
 public:
+    Renderer();
+    ~Renderer();
+
     // --- defaults and shared state (renderer.cpp) ---
     double startLevel = 0.0;
     double fieldOfViewOffset = 0.0;
@@ -172,7 +176,7 @@ public:
 
     // --- 3DS scene importers (assets/scene_import.cpp) ---
     static constexpr int32_t MAX_MODELS = SCENE_COUNT;
-    L3DS* models[MAX_MODELS] = {};  // made on first use, never released
+    std::unique_ptr<L3DS> models[MAX_MODELS];  // made on first use
     // The importer of scene `index` (0 .. MAX_MODELS - 1), made empty on first use.
     L3DS& model(int32_t index);
 
