@@ -5,6 +5,7 @@
 #include <SDL_mixer.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -60,6 +61,11 @@ bool FSOUND_Init(int mixRate, int channels, unsigned flags)
     }
     Mix_AllocateChannels(channels);
     g_sound.open = true;
+    // The mixer thread must stop, and the samples be released, before the
+    // process's own objects go: the game ends with exit() at any point.
+    static bool closesAtExit = false;
+    if (!closesAtExit)
+        closesAtExit = std::atexit(FSOUND_Close) == 0;
     return true;
 }
 
