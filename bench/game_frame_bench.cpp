@@ -22,6 +22,7 @@
 
 #include "game/game_capture.h"
 #include "render/renderer.h"
+#include "tools/common/hidden_gl_window.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 
@@ -84,26 +85,14 @@ int main(int argc, char** argv)
         SDL_free(base);
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
-        return 1;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     int maxW = 0, maxH = 0;
     for (auto [w, h] : sizes) {
         maxW = std::max(maxW, w);
         maxH = std::max(maxH, h);
     }
-    SDL_Window* window =
-        SDL_CreateWindow("glasswake-bench", 0, 0, maxW, maxH, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-    if (!context) {
-        std::fprintf(stderr, "GL context: %s\n", SDL_GetError());
+    HiddenGLWindow gl;
+    if (!gl.open("glasswake-bench", maxW, maxH))
         return 1;
-    }
-    glewExperimental = GL_TRUE;
-    glewInit();
-    glGetError();
     std::printf("GL: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
     bool first = true;
@@ -176,8 +165,6 @@ int main(int argc, char** argv)
             std::printf("  GL error 0x%x\n", err);
         delete game;
     }
-    SDL_GL_DeleteContext(context);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
+    gl.close();
     return 0;
 }

@@ -21,6 +21,7 @@
 #include "game/game_capture.h"
 #include "game/part_game.h"
 #include "render/renderer.h"
+#include "tools/common/hidden_gl_window.h"
 #include "shell/display_settings.h"
 #include "soak_player.h"
 
@@ -62,22 +63,9 @@ int main(int argc, char** argv)
         SDL_free(base);
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+    HiddenGLWindow gl;
+    if (!gl.open("glasswake-soak", width, height, true))
         return 1;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, SDL_GL_CONTEXT_DEBUG_FLAG);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_Window* window =
-        SDL_CreateWindow("glasswake-soak", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-    if (!context) {
-        std::fprintf(stderr, "GL context: %s\n", SDL_GetError());
-        return 1;
-    }
-    glewExperimental = GL_TRUE;
-    glewInit();
-    glGetError();
     glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
     glDebugMessageCallback(countGlError, nullptr);
     std::printf("GL: %s, %dx%d, %.0f s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)), width, height,
@@ -108,7 +96,7 @@ int main(int argc, char** argv)
         const double timeBefore = game->rules.time;
         const size_t recordsBefore = game->rules.entities.records.size();
         game->draw(&delta, &g_renderer, &inputs);
-        SDL_GL_SwapWindow(window);
+        SDL_GL_SwapWindow(gl.window);
         SDL_PumpEvents();
         ++frames;
         ++levelFrames;
@@ -145,8 +133,6 @@ int main(int argc, char** argv)
     std::printf("GL errors: %ld\n", g_glErrors);
 
     delete game;
-    SDL_GL_DeleteContext(context);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
+    gl.close();
     return g_glErrors ? 1 : 0;
 }

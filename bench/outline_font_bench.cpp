@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/renderer.h"
+#include "tools/common/hidden_gl_window.h"
 
 namespace {
 
@@ -29,19 +30,9 @@ double medianMilliseconds(int runs, const std::function<void()>& work)
 
 int main()
 {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+    HiddenGLWindow gl;
+    if (!gl.open("font bench", 64, 64))
         return 1;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_Window* window = SDL_CreateWindow("font bench", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-    if (!context) {
-        std::fprintf(stderr, "GL context: %s\n", SDL_GetError());
-        return 1;
-    }
-    glewExperimental = GL_TRUE;
-    glewInit();
     std::printf("GL renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
     const int runs = 9;
@@ -62,8 +53,6 @@ int main()
                 find, load, whole);
     std::printf("geometry: %zu face triangles, %zu wall quads for 123 glyphs\n", triangles, walls);
 
-    SDL_GL_DeleteContext(context);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
+    gl.close();
     return 0;
 }

@@ -26,6 +26,7 @@
 #include "game/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
+#include "tools/common/hidden_gl_window.h"
 #include "shell/crt_random.h"
 
 namespace {
@@ -129,27 +130,9 @@ int main(int argc, char** argv)
         SDL_free(base);
     }
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+    HiddenGLWindow gl;
+    if (!gl.open("glasswake-capture", width, height))
         return 1;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_Window* window = SDL_CreateWindow("glasswake-capture", 0, 0, width, height,
-                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-    if (!context) {
-        std::fprintf(stderr, "GL context: %s\n", SDL_GetError());
-        return 1;
-    }
-    glewExperimental = GL_TRUE;
-    glewInit();
-    glGetError();
 
     prepareCaptureRenderer(width, height);
     crtSeed(1);  // the generator as a fresh process has it: the layout depends on it
@@ -164,8 +147,6 @@ int main(int argc, char** argv)
         std::printf("%s  game time %.3f\n", r.path.c_str(), capture.clock);
     }
     std::printf("%ld frames, %ld drawn\n", capture.framesRun, capture.framesDrawn);
-    SDL_GL_DeleteContext(context);
-    SDL_DestroyWindow(window);
-    SDL_Quit();
+    gl.close();
     return 0;
 }
