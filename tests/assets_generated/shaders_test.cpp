@@ -142,25 +142,6 @@ TEST_F(BuiltShaderTest, ShadersDeclareOnlyTheParametersTheEngineFeeds)
             EXPECT_EQ(type, it->second) << file << ": " << name;
         }
     }
-    // Each program reads what its draws feed it.
-    const auto has = [](const char* file, const char* name) {
-        return declaredUniforms(readText(builtShader(file))).count(name) == 1;
-    };
-    EXPECT_TRUE(has("fragment_projection_anisotropic2hg.cpp", "planecut"));
-    EXPECT_TRUE(has("fragment_projection_anisotropic2hg.cpp", "holes"));
-    EXPECT_TRUE(has("fragment_projection_anisotropic2hg2sprite.cpp", "planecut"));
-    EXPECT_TRUE(has("fragment_wireframe.cpp", "decal3"));
-    EXPECT_TRUE(has("fragment_bend3.cpp", "alpha"));
-    EXPECT_TRUE(has("fragment_bend3.cpp", "RightV"));
-    EXPECT_TRUE(has("fragment_bend3.cpp", "UpV"));
-}
-
-TEST_F(BuiltShaderTest, UniformParserSeesDeclarationsAndNothingElse)
-{
-    const auto found = declaredUniforms("uniform  mat4 A;\n// uniform\nuniform sampler2D decal2 ;\nfloat uniformx;\n");
-    EXPECT_EQ(found.size(), 2u);
-    EXPECT_EQ(found.at("A"), "mat4");
-    EXPECT_EQ(found.at("decal2"), "sampler2D");
 }
 
 namespace {

@@ -203,17 +203,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ModelDrawTest, TexturedModelShowsItsMaterialTexture)
-{
-    drawWithPair(0.0);
-    uint8_t p[4];
-    pixelAt(kWidth * 5 / 8, kHeight * 5 / 8, p);  // inside the quad (0.5, 0.5)
-    EXPECT_EQ(p[0], 0);
-    EXPECT_NEAR(p[1], 200, 2);
-    pixelAt(kWidth / 4, kHeight / 4, p);  // outside it
-    EXPECT_EQ(p[1], 0);
-}
-
 TEST_F(ModelDrawTest, PlacementGoesThroughTheTextureMatrix)
 {
     g_renderer.modelAngle = 180.0;
