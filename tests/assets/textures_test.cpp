@@ -79,19 +79,6 @@ TEST_F(Textures, LoadTextureUploadsTheFlippedPictureAtItsOwnSize)
     }
 }
 
-TEST_F(Textures, SlotsAreRelativeToTheTextureBase)
-{
-    const std::string path = writeTestJpeg("base.jpg", 2, 2);
-    g_renderer.textureBase = 1000;
-    g_renderer.textureNames[1007] = 0;
-    g_renderer.loadTexture(path.c_str(), 7);
-    EXPECT_NE(g_renderer.textureNames[1007], 0u);
-    g_renderer.textureNames[90001] = 0;
-    g_renderer.loadTexture(path.c_str(), 90001);
-    EXPECT_NE(g_renderer.textureNames[90001], 0u) << "85000 and above are absolute";
-    g_renderer.textureBase = 0;
-}
-
 TEST_F(Textures, AlphaComesFromTheGreenOfTheAlphaPicture)
 {
     for (auto [w, h] : {std::pair{33, 20}, {1, 1}}) {

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "render/vector_math.h"
-#include "shell/crt_random.h"
 
 namespace {
 
@@ -74,13 +73,6 @@ TEST(VectorOps, NormalizeOnlyTouchesPlainVectors)
     Vec3 unit = makeVec3(1.0f, 0.0f, 0.0f);
     normalize(unit);
     expectVec(unit, VEC_UNIT, 1.0f, 0.0f, 0.0f);
-}
-
-TEST(Random01, DividesTheGeneratorBy32767)
-{
-    crtSeed(1);
-    EXPECT_DOUBLE_EQ(random01(), 41 / 32767.0);
-    EXPECT_DOUBLE_EQ(random01(), 18467 / 32767.0);
 }
 
 TEST(SplineLists, ConstructAppendClearAndCopy)
