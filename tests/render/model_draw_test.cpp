@@ -1,23 +1,15 @@
 #include "support/gl_fixture.h"
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "assets/l3ds.h"
 #include "assets/obj_mesh.h"
 #include "assets/l3ds_writer.h"
+#include "render/gl_state.h"
 #include "render/renderer.h"
 
 namespace {
-
-std::string writeShader(const std::string& name, const char* text)
-{
-    const auto path = std::filesystem::path(::testing::TempDir()) / ("glasswake_draw_" + name);
-    std::ofstream(path) << text;
-    return path.string();
-}
 
 // Places a vertex the way the game's programs do: camera, then the placement.
 const char* kVertexPlaced = R"(#version 120
@@ -277,7 +269,6 @@ TEST_F(DrawTest, RepeatedScreenPassReadsFirstTextureOnlyInItsFirstPass)
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
     EXPECT_EQ(framebuffer, 0);
 }
-
 
 TEST_F(ModelDrawTest, ProjectedLightPassDrawsTheModelAndBalancesTheMatrices)
 {

@@ -2,15 +2,12 @@
 // stacks, and each letter's placement and turn in the texture matrix.
 #include "support/gl_fixture.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
+#include "render/gl_state.h"
 #include "render/renderer.h"
 
 namespace {
@@ -79,7 +76,7 @@ protected:
         r->createCgContext();
         r->fontListBase = g_renderer.fontListBase;
         std::copy(std::begin(g_renderer.glyphMetrics), std::end(g_renderer.glyphMetrics), r->glyphMetrics);
-        releaseStages();
+        releaseShaderStages();
         r->loadShaderPair(writeShader("vertex_letters.cpp", kVertexLetters).c_str(),
                           writeShader("fragment_white.cpp", kFragmentWhite).c_str(), kPair);
         source.floorModel = 0;  // no model: the pass draws nothing
@@ -103,7 +100,7 @@ protected:
     void TearDown() override
     {
         if (r)
-            releaseStages();
+            releaseShaderStages();
         glMatrixMode(GL_TEXTURE);
         glLoadIdentity();
         glMatrixMode(GL_PROJECTION);
@@ -111,24 +108,6 @@ protected:
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         GLTest::TearDown();
-    }
-
-    static void releaseStages()
-    {
-        cgGLDisableProfile(CG_PROFILE_GLSLV);
-        cgGLDisableProfile(CG_PROFILE_GLSLF);
-        cgGLUnbindProgram(CG_PROFILE_GLSLV);
-        cgGLUnbindProgram(CG_PROFILE_GLSLF);
-    }
-
-    static std::string writeShader(const std::string& name, const char* text)
-    {
-        const auto folder = std::filesystem::path(::testing::TempDir()) /
-                            ("glasswake_shaded_text_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        const auto path = (folder / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
     }
 
     // Ink per quarter of the view: {left bottom, right bottom, left top, right top}.

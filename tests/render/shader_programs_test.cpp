@@ -2,12 +2,8 @@
 // profiles and the missing-file exit, drawn on Mesa and read back.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -126,34 +122,15 @@ protected:
             return;
         r = std::make_unique<Renderer>();
         r->createCgContext();
-        releaseStages();
+        releaseShaderStages();
         resetDrawingState();
     }
 
     void TearDown() override
     {
         if (r)
-            releaseStages();
+            releaseShaderStages();
         GLTest::TearDown();
-    }
-
-    // The runtime's stages are process-wide: every test starts with both fixed function.
-    static void releaseStages()
-    {
-        cgGLDisableProfile(CG_PROFILE_GLSLV);
-        cgGLDisableProfile(CG_PROFILE_GLSLF);
-        cgGLUnbindProgram(CG_PROFILE_GLSLV);
-        cgGLUnbindProgram(CG_PROFILE_GLSLF);
-    }
-
-    static std::string writeShader(const std::string& name, const char* text)
-    {
-        const auto folder = std::filesystem::path(::testing::TempDir()) /
-                            ("glasswake_shaders_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        const auto path = (folder / name).string();
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
     }
 
     // Full-viewport quad through the fixed-function path or the bound vertex program.
