@@ -72,18 +72,6 @@ TEST(ObjMesh, TwoTrianglesRepeatTheirThirdCorner)
     std::remove(path.c_str());
 }
 
-TEST(ObjMesh, QuadKeepsFourCornersInFileOrder)
-{
-    ObjMesh mesh = read("v -1 -1 0\nv 1 -1 0\nv 1 1 0\nv -1 1 0\nvt 0 0\nf 1/1 2/1 3/1 4/1\n");
-    ASSERT_EQ(mesh.objects.size(), 1u);
-    ASSERT_EQ(mesh.objects[0].size(), 1u);
-    const ObjFace& q = mesh.objects[0][0];
-    expectCorner(q.corners[0], -1, -1, 0);
-    expectCorner(q.corners[1], 1, -1, 0);
-    expectCorner(q.corners[2], 1, 1, 0);
-    expectCorner(q.corners[3], -1, 1, 0);
-}
-
 TEST(ObjMesh, ObjectsContinueTheVertexNumbering)
 {
     ObjMesh mesh = read(
@@ -97,18 +85,14 @@ TEST(ObjMesh, ObjectsContinueTheVertexNumbering)
     expectCorner(mesh.objects[1][1].corners[3], 0, 1, 0);
 }
 
-TEST(ObjMesh, FaceRightAfterTheLastVertexIsKept)
+TEST(ObjMesh, FaceRightAfterTheLastVertexWindowsLineEndingsAndNoFinalNewline)
 {
-    ObjMesh mesh = read("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1/1 2/1 3/1\nf 3/1 2/1 1/1\n");
-    ASSERT_EQ(mesh.objects.size(), 1u);
-    EXPECT_EQ(mesh.objects[0].size(), 2u);
-}
-
-TEST(ObjMesh, WindowsLineEndingsAndNoFinalNewline)
-{
-    ObjMesh mesh = read("v 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nvt 0 0\r\nf 1/1 2/1 3/1\r\nf 3/1 2/1 1/1");
-    ASSERT_EQ(mesh.objects.size(), 1u);
-    EXPECT_EQ(mesh.objects[0].size(), 2u);
+    for (const char* text : {"v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1/1 2/1 3/1\nf 3/1 2/1 1/1\n",
+                             "v 0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nvt 0 0\r\nf 1/1 2/1 3/1\r\nf 3/1 2/1 1/1"}) {
+        ObjMesh mesh = read(text);
+        ASSERT_EQ(mesh.objects.size(), 1u) << text;
+        EXPECT_EQ(mesh.objects[0].size(), 2u) << text;
+    }
 }
 
 TEST(ObjMesh, SecondLoadChangesNothing)

@@ -2,14 +2,14 @@
 // JPEG textures in a scratch folder, loaded into GL texture slots.
 #include <gtest/gtest.h>
 
-#include <jpeglib.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include <unistd.h>
 
+#include "assets/jpeg_oracle.h"
 #include "assets/l3ds.h"
 #include "l3ds_writer.h"
 #include "render/renderer.h"
@@ -20,31 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void writeJpeg(const fs::path& path, uint8_t grey)
+void writeJpeg(const fs::path& path, uint32_t seed)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    jpeg_stdio_dest(&info, file);
-    info.image_width = 8;
-    info.image_height = 8;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_start_compress(&info, TRUE);
-    uint8_t row[8 * 3];
-    for (uint8_t& b : row)
-        b = grey;
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW rows[1] = {row};
-        jpeg_write_scanlines(&info, rows, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    std::fclose(file);
+    const std::vector<uint8_t> bytes = encodeWithLibjpeg(makeTestPicture(8, 8, 3, seed));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 // Any message box here means a texture was asked for that the scene should not load.
@@ -62,10 +41,10 @@ protected:
         previous = fs::current_path();
         folder = fs::temp_directory_path() / ("scene_import_test_" + std::to_string(::getpid()));
         fs::create_directories(folder / "meshes");
-        writeJpeg(folder / "meshes/BOX.JPG", 200);
-        writeJpeg(folder / "meshes/WALLBLEND.JPG", 100);
-        writeJpeg(folder / "meshes/alphaWALLBLEND.JPG", 50);
-        writeJpeg(folder / "meshes/BUMP.JPG", 128);
+        writeJpeg(folder / "meshes/BOX.JPG", 1);
+        writeJpeg(folder / "meshes/WALLBLEND.JPG", 2);
+        writeJpeg(folder / "meshes/alphaWALLBLEND.JPG", 3);
+        writeJpeg(folder / "meshes/BUMP.JPG", 4);
         fs::current_path(folder);
         platform::setMessageBoxHandler(failOnMessageBox);
     }

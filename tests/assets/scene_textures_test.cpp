@@ -1,4 +1,4 @@
-// scene_textures_test.cpp - the name hash and the texture plan of a 3DS scene.
+// scene_textures_test.cpp - the texture plan of a 3DS scene.
 #include <gtest/gtest.h>
 
 #include "assets/l3ds.h"
@@ -6,18 +6,6 @@
 #include "l3ds_writer.h"
 
 namespace {
-
-// The same CRC computed bit by bit, without a table.
-uint32_t bitwiseHash(const std::string& name)
-{
-    uint32_t c = 0;
-    for (unsigned char byte : name) {
-        c ^= uint32_t(byte) << 24;
-        for (int bit = 0; bit < 8; ++bit)
-            c = (c & 0x80000000u) ? (c << 1) ^ 0x04C11DB7u : c << 1;
-    }
-    return c ^ static_cast<uint32_t>(name.size());
-}
 
 L3DS loadScene(const TestScene& s)
 {
@@ -37,27 +25,6 @@ TestScene sceneOfTextures(const std::vector<std::string>& textures, const std::s
         s.meshes.push_back(quadMesh("Mesh" + std::to_string(i), material));
     }
     return s;
-}
-
-TEST(SceneNameHash, IsTheMsbFirstCrcXorLength)
-{
-    EXPECT_EQ(sceneNameHash(""), 0u);
-    EXPECT_EQ(sceneNameHash("\x01"), 0x04C11DB7u ^ 1u);  // table entry 1
-    for (const char* name : {"BOX.JPG", "WALLBLEND.JPG", "a much longer texture name.JPG"})
-        EXPECT_EQ(sceneNameHash(name), bitwiseHash(name)) << name;
-    EXPECT_NE(sceneNameHash("BOX.JPG"), sceneNameHash("BOX.JPH"));
-}
-
-TEST(SceneTexturePlan, SharedFileLoadsOnceIntoTheFirstSlot)
-{
-    L3DS scene = loadScene(sceneOfTextures({"BOX.JPG", "BOX.JPG"}));
-    SceneTexturePlan plan = planSceneTextures(scene, 3);
-    EXPECT_EQ(plan.textureIndex, (std::vector<int32_t>{0, 0}));
-    EXPECT_EQ(plan.meshTextureIndex, (std::vector<int32_t>{0, 0}));
-    ASSERT_EQ(plan.loads.size(), 1u);
-    EXPECT_EQ(plan.loads[0].kind, SceneTextureLoad::Colour);
-    EXPECT_EQ(plan.loads[0].path, "meshes/BOX.JPG");
-    EXPECT_EQ(plan.loads[0].slot, 100300);
 }
 
 TEST(SceneTexturePlan, BlendNamesLoadTheirAlphaCompanion)

@@ -79,31 +79,6 @@ TEST_F(Textures, LoadTextureUploadsTheFlippedPictureAtItsOwnSize)
     }
 }
 
-TEST_F(Textures, GreyPicturesLoadAsRgb)
-{
-    const std::string path = writeTestJpeg("grey.jpg", 7, 6, 1);
-    g_renderer.loadTexture(path.c_str(), 13);
-    const TextureInfo t = readTexture(g_renderer.textureEntry(13), GL_RGB, 3);
-    ASSERT_EQ(t.pixels.size(), 7u * 6 * 3);
-    for (size_t i = 0; i < t.pixels.size(); i += 3) {
-        EXPECT_EQ(t.pixels[i], t.pixels[i + 1]);
-        EXPECT_EQ(t.pixels[i], t.pixels[i + 2]);
-    }
-}
-
-TEST_F(Textures, SlotsAreRelativeToTheTextureBase)
-{
-    const std::string path = writeTestJpeg("base.jpg", 2, 2);
-    g_renderer.textureBase = 1000;
-    g_renderer.textureNames[1007] = 0;
-    g_renderer.loadTexture(path.c_str(), 7);
-    EXPECT_NE(g_renderer.textureNames[1007], 0u);
-    g_renderer.textureNames[90001] = 0;
-    g_renderer.loadTexture(path.c_str(), 90001);
-    EXPECT_NE(g_renderer.textureNames[90001], 0u) << "85000 and above are absolute";
-    g_renderer.textureBase = 0;
-}
-
 TEST_F(Textures, AlphaComesFromTheGreenOfTheAlphaPicture)
 {
     for (auto [w, h] : {std::pair{33, 20}, {1, 1}}) {
@@ -138,15 +113,6 @@ TEST_F(Textures, NoiseTexture)
     EXPECT_EQ(t.magFilter, GL_LINEAR);
     crtSeed(5);
     EXPECT_EQ(t.pixels, makeNoiseBytes(31, 9));
-}
-
-TEST_F(Textures, GeneratedLoaderCardDecodes)
-{
-    const std::string path = std::string(GW_BUILD_DIR) + "/textures/theloader.jpg";
-    g_renderer.loadTexture(path.c_str(), 10);
-    const TextureInfo t = readTexture(g_renderer.textureEntry(10), GL_RGB, 3);
-    EXPECT_EQ(t.width, 512);
-    EXPECT_EQ(t.height, 256);
 }
 
 // --- failures --------------------------------------------------------------

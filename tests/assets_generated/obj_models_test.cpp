@@ -1,15 +1,12 @@
-// The generated OBJ models stay inside the subset the game's reader takes,
-// and have the objects, placement and sizes the game relies on.
+// The generated OBJ models have the objects, placement and sizes the game
+// relies on.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cctype>
 #include <cmath>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "assets/obj_mesh.h"
 #include "assets_generated/built_assets.h"
 
 namespace {
@@ -18,125 +15,29 @@ struct Point {
     double x, y, z;
 };
 
-struct WalkedObj {
+struct Model {
     std::vector<Point> vertices;
-    std::vector<std::vector<std::array<int, 4>>> objects;  // 1-based indices, as written
-    std::vector<std::vector<Point>> objectVertices;        // the "v" lines of each object
-    std::string problem;
+    std::vector<std::vector<Point>> objectVertices;
 };
 
-// Reads a file the way the game's reader does: word by word, exactly two
-// characters after each corner index, one look-ahead character per face.
-WalkedObj walk(const std::string& text)
+// Every face corner, per object, as the game's reader takes them (that it
+// skips nothing in these files is checked with the other loaders).
+Model load(const std::string& name, size_t expectedObjects)
 {
-    WalkedObj w;
-    std::istringstream in(text);
-    std::string word;
-    while (in) {
-        std::vector<std::array<int, 4>> faces;
-        std::vector<Point> own;
-        while (in >> word && word != "v") {
-        }
-        if (!in)
-            break;
-        do {
-            Point p{};
-            in >> p.x >> p.y >> p.z;
-            w.vertices.push_back(p);
-            own.push_back(p);
-            in >> word;
-        } while (word == "v" && in);
-        while (in >> word && word != "f") {
-        }
-        if (!in) {
-            w.problem = "no face after the vertex block";
-            return w;
-        }
-        for (;;) {
-            std::array<int, 4> f{};
-            char skip1 = 0, skip2 = 0, c = 0;
-            for (int k = 0; k < 3; ++k) {
-                in >> f[static_cast<size_t>(k)] >> skip1 >> skip2;
-                if (skip1 != '/' || !std::isdigit(static_cast<unsigned char>(skip2)))
-                    w.problem = "corner not written as index/t";
-            }
-            in >> c;
-            f[3] = f[2];
-            if (in && std::isdigit(static_cast<unsigned char>(c))) {
-                in.unget();
-                in >> f[3] >> skip1 >> skip2;
-                in >> c;
-            }
-            faces.push_back(f);
-            if (!in)
-                break;
-            if (c == 'o')
-                break;
-            if (c != 'f') {
-                w.problem = std::string("unexpected '") + c + "' in the face section";
-                return w;
+    ObjMesh mesh;
+    mesh.loadObj(builtAsset("meshes/" + name), -1);
+    EXPECT_EQ(mesh.objects.size(), expectedObjects) << name;
+    Model m;
+    for (const auto& faces : mesh.objects) {
+        m.objectVertices.emplace_back();
+        for (const ObjFace& face : faces) {
+            for (const Vec3& c : face.corners) {
+                m.vertices.push_back({c.x, c.y, c.z});
+                m.objectVertices.back().push_back({c.x, c.y, c.z});
             }
         }
-        w.objects.push_back(faces);
-        w.objectVertices.push_back(own);
     }
-    for (const auto& faces : w.objects)
-        for (const auto& f : faces)
-            for (int i : f)
-                if (i < 1 || i > static_cast<int>(w.vertices.size()))
-                    w.problem = "corner index out of range";
-    return w;
-}
-
-struct LineCounts {
-    int objects = 0;
-    std::vector<int> facesPerObject;
-    std::string badLine;
-};
-
-LineCounts countLines(const std::string& text)
-{
-    static const std::regex face("^f( [1-9][0-9]*/[0-9]){3,4}$");
-    static const std::regex vertex("^v -?[0-9]+\\.[0-9]+ -?[0-9]+\\.[0-9]+ -?[0-9]+\\.[0-9]+$");
-    LineCounts counts;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("o ", 0) == 0) {
-            ++counts.objects;
-            counts.facesPerObject.push_back(0);
-        } else if (line.rfind("f", 0) == 0) {
-            if (!std::regex_match(line, face) || counts.facesPerObject.empty())
-                counts.badLine = line;
-            else
-                ++counts.facesPerObject.back();
-        } else if (line.rfind("v ", 0) == 0) {
-            if (!std::regex_match(line, vertex))
-                counts.badLine = line;
-        } else if (line != "vt 0 0" && line != "s off" && line.rfind("# ", 0) != 0) {
-            counts.badLine = line;
-        }
-    }
-    return counts;
-}
-
-WalkedObj loadChecked(const std::string& name, int expectedObjects)
-{
-    SCOPED_TRACE(name);
-    const std::string text = readText(builtAsset("meshes/" + name));
-    EXPECT_FALSE(text.empty());
-    const LineCounts lines = countLines(text);
-    EXPECT_EQ(lines.badLine, "");
-    EXPECT_EQ(lines.objects, expectedObjects);
-    const WalkedObj w = walk(text);
-    EXPECT_EQ(w.problem, "");
-    EXPECT_EQ(static_cast<int>(w.objects.size()), expectedObjects);
-    // No face is lost: what the reader collects equals the face lines written.
-    for (size_t i = 0; i < w.objects.size() && i < lines.facesPerObject.size(); ++i) {
-        EXPECT_GT(w.objects[i].size(), 0u);
-        EXPECT_EQ(static_cast<int>(w.objects[i].size()), lines.facesPerObject[i]);
-    }
-    return w;
+    return m;
 }
 
 double radiusFromOrigin(const std::vector<Point>& points)
@@ -160,17 +61,9 @@ Point centroid(const std::vector<Point>& points)
 
 }  // namespace
 
-TEST(GeneratedModels, WalkerRejectsFilesOutsideTheSubset)
-{
-    EXPECT_EQ(walk("o a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 3/1\n").problem, "");
-    EXPECT_NE(walk("o a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 4/1\n").problem, "");
-    EXPECT_NE(walk("o a\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 3/1\ns 1\nf 1/1 2/1 3/1\n").problem, "");
-    EXPECT_NE(countLines("o a\nf 1/12 2/1 3/1\n").badLine, "");
-}
-
 TEST(GeneratedModels, CraftHasTailRotorMainRotorAndBody)
 {
-    const WalkedObj w = loadChecked("helicopter.obj", 3);
+    const Model w = load("helicopter.obj", 3);
     ASSERT_EQ(w.objectVertices.size(), 3u);
     // The tail rotor sits on the pivot the game spins it about.
     const Point tail = centroid(w.objectVertices[0]);
@@ -207,7 +100,7 @@ TEST(GeneratedModels, RingPiecesWrapTheLeftHalfOfTheCourse)
     };
     for (const Ring& ring : {Ring{"gear.obj", 6.0}, Ring{"gears2.obj", 0.0}}) {
         SCOPED_TRACE(ring.file);
-        const WalkedObj w = loadChecked(ring.file, 1);
+        const Model w = load(ring.file, 1);
         double nearest = 1e9, farthest = 0, maxZ = -1e9;
         for (const Point& p : w.vertices) {
             const double r = std::hypot(p.z, p.y - ring.centreY);
@@ -242,7 +135,7 @@ TEST(GeneratedModels, EntityModelsAreSizedForTheirRoles)
     };
     for (const Entity& e : entities) {
         SCOPED_TRACE(e.file);
-        const WalkedObj w = loadChecked(e.file, 1);
+        const Model w = load(e.file, 1);
         const double r = radiusFromOrigin(w.vertices);
         EXPECT_GE(r, e.minRadius);
         EXPECT_LE(r, e.maxRadius);

@@ -91,6 +91,7 @@ TEST(GeneratedAssetsLoad, SceneImportsWithAllItsTexturesResolved)
     bool blend = false;
     for (int32_t i = 0; i < scene.getMeshCount(); ++i) {
         EXPECT_GT(scene.getMesh(i).getTriangleCount(), 0);
+        EXPECT_EQ(scene.getMesh(i).getMaterialCount(), 1) << "mesh " << i;
         EXPECT_GE(plan.meshTextureIndex[static_cast<size_t>(i)], 0) << "mesh " << i << " is untextured";
     }
     for (const SceneTextureLoad& load : plan.loads) {

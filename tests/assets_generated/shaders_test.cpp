@@ -1,14 +1,11 @@
 // The built shader programs: each compiles and links on Mesa with an empty
-// log, declares only the parameters the engine feeds, and draws: every screen
-// program through runScreenPass, the pairs through the projected-light pass
-// and the mesh drawing, into both outputs of a render target.
+// log and draws: every screen program through runScreenPass, the pairs
+// through the projected-light pass and the mesh drawing, into both outputs
+// of a render target.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <regex>
-#include <set>
 
 #include "assets/l3ds.h"
 #include "assets/obj_mesh.h"
@@ -17,42 +14,6 @@
 #include "support/gl_fixture.h"
 
 namespace {
-
-// The parameters the engine sets, with the GLSL type each must have.
-const std::map<std::string, std::string>& engineParameters()
-{
-    static const std::map<std::string, std::string> names = {
-        {"ModelViewProj", "mat4"}, {"ModelViewLightProj", "mat4"}, {"ModelViewObject", "mat4"},
-        {"CameraPos", "vec3"},     {"LightPos", "vec3"},           {"decal", "sampler2D"},
-        {"decal2", "sampler2D"},   {"decal3", "sampler2D"},        {"texture", "sampler2D"},
-        {"texture2", "sampler2D"}, {"light", "sampler2D"},         {"planecut", "float"},
-        {"holes", "float"},        {"alpha", "float"},             {"RightV", "float"},
-        {"UpV", "float"},
-    };
-    return names;
-}
-
-// name -> type of every uniform a file declares.
-std::map<std::string, std::string> declaredUniforms(const std::string& text)
-{
-    std::map<std::string, std::string> found;
-    static const std::regex declaration(R"(\buniform\s+(\w+)\s+(\w+)\s*;)");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), declaration); it != std::sregex_iterator(); ++it)
-        found[(*it)[2]] = (*it)[1];
-    return found;
-}
-
-std::vector<std::string> allShaderFiles()
-{
-    std::set<std::string> names;
-    for (const auto& pair : builtPairs()) {
-        names.insert(pair.vertex);
-        names.insert(pair.fragment);
-    }
-    for (const auto& screen : builtScreenPrograms())
-        names.insert(screen.first);
-    return {names.begin(), names.end()};
-}
 
 class BuiltShaderTest : public GLTest {
 protected:
@@ -124,43 +85,6 @@ TEST_F(BuiltShaderTest, EveryShaderCompilesAndLinksWithAnEmptyLog)
         g_renderer.loadScreenShader(builtShader(file).c_str(), slot);
         expectCompiledCleanly(slot, file);
     }
-}
-
-TEST_F(BuiltShaderTest, ShadersDeclareOnlyTheParametersTheEngineFeeds)
-{
-    const auto& known = engineParameters();
-    for (const auto& file : allShaderFiles()) {
-        const std::string text = readText(builtShader(file));
-        ASSERT_FALSE(text.empty()) << file;
-        EXPECT_EQ(text.rfind("#version 120\n", 0), 0u) << file;
-        EXPECT_EQ(text.find("gl_FragColor"), std::string::npos) << file;
-        const auto uniforms = declaredUniforms(text);
-        EXPECT_FALSE(uniforms.empty()) << file;
-        for (const auto& [name, type] : uniforms) {
-            const auto it = known.find(name);
-            ASSERT_NE(it, known.end()) << file << " declares " << name << ", which the engine never sets";
-            EXPECT_EQ(type, it->second) << file << ": " << name;
-        }
-    }
-    // Each program reads what its draws feed it.
-    const auto has = [](const char* file, const char* name) {
-        return declaredUniforms(readText(builtShader(file))).count(name) == 1;
-    };
-    EXPECT_TRUE(has("fragment_projection_anisotropic2hg.cpp", "planecut"));
-    EXPECT_TRUE(has("fragment_projection_anisotropic2hg.cpp", "holes"));
-    EXPECT_TRUE(has("fragment_projection_anisotropic2hg2sprite.cpp", "planecut"));
-    EXPECT_TRUE(has("fragment_wireframe.cpp", "decal3"));
-    EXPECT_TRUE(has("fragment_bend3.cpp", "alpha"));
-    EXPECT_TRUE(has("fragment_bend3.cpp", "RightV"));
-    EXPECT_TRUE(has("fragment_bend3.cpp", "UpV"));
-}
-
-TEST_F(BuiltShaderTest, UniformParserSeesDeclarationsAndNothingElse)
-{
-    const auto found = declaredUniforms("uniform  mat4 A;\n// uniform\nuniform sampler2D decal2 ;\nfloat uniformx;\n");
-    EXPECT_EQ(found.size(), 2u);
-    EXPECT_EQ(found.at("A"), "mat4");
-    EXPECT_EQ(found.at("decal2"), "sampler2D");
 }
 
 namespace {

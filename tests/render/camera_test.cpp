@@ -16,17 +16,6 @@ void expectKindOne(const CameraRecord& record)
     EXPECT_EQ(record.up.kind, VEC_PLAIN);
 }
 
-TEST(Camera, RendererStartsWithItsDefaults)
-{
-    auto r = std::make_unique<Renderer>();
-    expectKindOne(r->camera);
-    expectKindOne(r->light);
-    EXPECT_EQ(r->nearPlane, 1.5);
-    EXPECT_EQ(r->farPlane, 100.0);
-    EXPECT_EQ(r->projectionAspect, 1.0);
-    EXPECT_EQ(r->fieldOfViewOffset, 0.0);
-}
-
 TEST(Camera, SetCameraNarrowsAndLeavesKindOne)
 {
     auto r = std::make_unique<Renderer>();

@@ -1,11 +1,18 @@
 // gl_state.h - small helpers shared by the render tests.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <array>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "render/gl.h"
+#include "render/shader_runtime.h"
 
 // Identity projection, texture and model-view matrices (model-view current),
 // no depth test, blending, culling or texturing, white colour, a black clear.
@@ -52,4 +59,24 @@ inline GLuint makeRowTexture(std::initializer_list<std::array<unsigned char, 4>>
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(texels.size()), 1, 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, data.data());
     return name;
+}
+
+// A test shader's source as a file in the test's temporary folder.
+inline std::string writeShader(const std::string& name, const std::string& text)
+{
+    const auto folder =
+        std::filesystem::path(::testing::TempDir()) / ("glasswake_shaders_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    const auto path = (folder / name).string();
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+// The shader runtime's stages are process-wide: every test starts with both fixed function.
+inline void releaseShaderStages()
+{
+    cgGLDisableProfile(CG_PROFILE_GLSLV);
+    cgGLDisableProfile(CG_PROFILE_GLSLF);
+    cgGLUnbindProgram(CG_PROFILE_GLSLV);
+    cgGLUnbindProgram(CG_PROFILE_GLSLF);
 }

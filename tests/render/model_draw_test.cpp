@@ -1,23 +1,15 @@
 #include "support/gl_fixture.h"
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "assets/l3ds.h"
 #include "assets/obj_mesh.h"
 #include "assets/l3ds_writer.h"
+#include "render/gl_state.h"
 #include "render/renderer.h"
 
 namespace {
-
-std::string writeShader(const std::string& name, const char* text)
-{
-    const auto path = std::filesystem::path(::testing::TempDir()) / ("glasswake_draw_" + name);
-    std::ofstream(path) << text;
-    return path.string();
-}
 
 // Places a vertex the way the game's programs do: camera, then the placement.
 const char* kVertexPlaced = R"(#version 120
@@ -203,17 +195,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ModelDrawTest, TexturedModelShowsItsMaterialTexture)
-{
-    drawWithPair(0.0);
-    uint8_t p[4];
-    pixelAt(kWidth * 5 / 8, kHeight * 5 / 8, p);  // inside the quad (0.5, 0.5)
-    EXPECT_EQ(p[0], 0);
-    EXPECT_NEAR(p[1], 200, 2);
-    pixelAt(kWidth / 4, kHeight / 4, p);  // outside it
-    EXPECT_EQ(p[1], 0);
-}
-
 TEST_F(ModelDrawTest, PlacementGoesThroughTheTextureMatrix)
 {
     g_renderer.modelAngle = 180.0;
@@ -288,7 +269,6 @@ TEST_F(DrawTest, RepeatedScreenPassReadsFirstTextureOnlyInItsFirstPass)
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
     EXPECT_EQ(framebuffer, 0);
 }
-
 
 TEST_F(ModelDrawTest, ProjectedLightPassDrawsTheModelAndBalancesTheMatrices)
 {

@@ -9,7 +9,6 @@
 
 #include "render/renderer.h"
 #include "shell/platform.h"
-#include "support/png_file.h"
 
 namespace {
 
@@ -127,61 +126,6 @@ TEST_F(OutlineFontTest, TextIsCentredOnTheOrigin)
     ASSERT_GT(left + right, 1000.0);
     EXPECT_NEAR(left / (left + right), 0.5, 0.04) << "ink from x " << minX << " to " << maxX;
     std::printf("left share of the ink: %.3f, ink from x %d to %d\n", left / (left + right), minX, maxX);
-}
-
-TEST_F(OutlineFontTest, WordPicture)
-{
-    // An offscreen view with lighting and a slight turn shows faces, walls and depth.
-    const int w = 640, h = 160;
-    GLuint fb = 0, colour = 0, depth = 0;
-    glGenFramebuffers(1, &fb);
-    glGenRenderbuffers(1, &colour);
-    glGenRenderbuffers(1, &depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
-    glBindFramebuffer(GL_FRAMEBUFFER, fb);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-    ASSERT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
-    glViewport(0, 0, w, h);
-    glClearColor(0.1f, 0.12f, 0.16f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    glMatrixMode(GL_PROJECTION);
-    gluPerspective(30.0, static_cast<double>(w) / h, 0.1, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    gluLookAt(0.0, 0.0, 6.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_COLOR_MATERIAL);
-    const GLfloat lightDir[] = {-0.5f, 0.6f, 1.0f, 0.0f};
-    glLightfv(GL_LIGHT0, GL_POSITION, lightDir);
-    glColor3f(0.9f, 0.7f, 0.3f);
-    glRotated(-20.0, 1.0, 0.0, 0.0);
-    glTranslated(0.0, -0.3, 0.0);
-    g_renderer.drawText("Glasswake %d", 2007);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-
-    const std::vector<uint8_t> pixels = readPixels(0, 0, w, h);
-    const std::string path = std::string(GW_BUILD_DIR) + "/outline_font_word.png";
-    EXPECT_TRUE(writePng(path, w, h, pixels));
-    std::printf("picture: %s\n", path.c_str());
-    int inked = 0;
-    for (size_t i = 0; i < pixels.size(); i += 4)
-        inked += pixels[i] > 80;
-    EXPECT_GT(inked, w * h / 20);
-
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &fb);
-    glDeleteRenderbuffers(1, &colour);
-    glDeleteRenderbuffers(1, &depth);
-    glViewport(0, 0, kWidth, kHeight);
-    glLoadIdentity();
 }
 
 namespace {

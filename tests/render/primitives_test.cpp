@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
 #include "render/gl_state.h"
 #include "render/renderer.h"
@@ -66,51 +65,6 @@ TEST_F(PrimitivesTest, DrawQuadMirrorsTheTextureUnlessScaleXIsPositive)
 
     glDisable(GL_TEXTURE_2D);
     glDeleteTextures(1, &texture);
-}
-
-struct FeedbackVertex {
-    float windowX;
-    float s;
-};
-
-// The vertices drawQuad sends, caught in feedback mode (the GL may split the quad).
-std::vector<FeedbackVertex> quadVertices(double scaleX)
-{
-    GLfloat buffer[512];
-    glFeedbackBuffer(512, GL_3D_COLOR_TEXTURE, buffer);
-    glRenderMode(GL_FEEDBACK);
-    glPushMatrix();
-    auto r = std::make_unique<Renderer>();
-    r->drawQuad(0.0, scaleX, 1.0, true);
-    glPopMatrix();
-    const GLint count = glRenderMode(GL_RENDER);
-    // Each polygon: GL_POLYGON_TOKEN, n, then n vertices of x, y, z, colour (4), texture (4).
-    std::vector<FeedbackVertex> vertices;
-    for (GLint i = 0; i + 1 < count && buffer[i] == GL_POLYGON_TOKEN;) {
-        const int n = static_cast<int>(buffer[i + 1]);
-        i += 2;
-        for (int v = 0; v < n && i + 11 <= count; ++v, i += 11)
-            vertices.push_back({buffer[i], buffer[i + 7]});
-    }
-    return vertices;
-}
-
-TEST_F(PrimitivesTest, DrawQuadTextureCoordinatesFollowTheSignOfScaleX)
-{
-    const auto plain = quadVertices(0.5);
-    const auto mirrored = quadVertices(-0.5);
-    ASSERT_GE(plain.size(), 4u);
-    ASSERT_EQ(mirrored.size(), plain.size());
-    for (const auto& v : plain)
-        EXPECT_EQ(v.s, v.windowX > kWidth / 2 ? 1.0f : 0.0f) << "x " << v.windowX;
-    for (const auto& v : mirrored)
-        EXPECT_EQ(v.s, v.windowX > kWidth / 2 ? 0.0f : 1.0f) << "x " << v.windowX;
-
-    // Zero width takes the mirrored coordinates, corner for corner.
-    const auto flat = quadVertices(0.0);
-    ASSERT_EQ(flat.size(), mirrored.size());
-    for (size_t i = 0; i < flat.size(); ++i)
-        EXPECT_EQ(flat[i].s, mirrored[i].s) << "vertex " << i;
 }
 
 TEST_F(PrimitivesTest, DrawQuadLeavesRotationAndScaleInTheMatrix)
@@ -178,38 +132,6 @@ TEST_F(PrimitivesTest, BindTextureIndexIsRelativeBelow85000)
     glDeleteTextures(4, names);
 }
 
-TEST_F(PrimitivesTest, SetLinearFilteringSetsBothFilters)
-{
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    r->setLinearFiltering();
-    GLint mag = 0;
-    GLint min = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
-    EXPECT_EQ(mag, GL_LINEAR);
-    EXPECT_EQ(min, GL_LINEAR);
-    glDeleteTextures(1, &texture);
-}
-
-TEST_F(PrimitivesTest, ResetDrawStateReturnsToPlainDrawing)
-{
-    const GLenum caps[] = {GL_BLEND, GL_LIGHTING, GL_COLOR_MATERIAL, GL_LIGHT0, GL_TEXTURE_2D, GL_FOG};
-    for (GLenum cap : caps)
-        glEnable(cap);
-    glColor4f(0.1f, 0.2f, 0.3f, 0.4f);
-    r->resetDrawState();
-    for (GLenum cap : caps)
-        EXPECT_FALSE(glIsEnabled(cap)) << "cap 0x" << std::hex << cap;
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    for (float c : colour)
-        EXPECT_FLOAT_EQ(c, 1.0f);
-}
-
 TEST_F(PrimitivesTest, LoadBasisReplacesTheRotationOfTheTextureMatrix)
 {
     const std::array<float, 16> texture = {0.0f, 1.0f, 0.0f, 0.5f,  -1.0f, 0.0f, 0.0f, 0.25f,
@@ -224,15 +146,6 @@ TEST_F(PrimitivesTest, LoadBasisReplacesTheRotationOfTheTextureMatrix)
     expected[1] = expected[2] = expected[4] = expected[6] = expected[8] = expected[9] = 0.0f;
     expectMatrixNear(readMatrix(GL_MODELVIEW_MATRIX), expected);
     expectMatrixNear(readMatrix(GL_TEXTURE_MATRIX), texture);
-
-    // Each axis fills one column.
-    r->loadBasis(makeVec3(1, 2, 3), makeVec3(4, 5, 6), makeVec3(7, 8, 9));
-    const auto m = readMatrix(GL_MODELVIEW_MATRIX);
-    const float columns[9] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
-    const int elements[9] = {0, 1, 2, 4, 5, 6, 8, 9, 10};
-    for (int i = 0; i < 9; ++i)
-        EXPECT_FLOAT_EQ(m[elements[i]], columns[i]);
-    EXPECT_FLOAT_EQ(m[12], 7.0f);
 
     glMatrixMode(GL_TEXTURE);
     glLoadIdentity();
