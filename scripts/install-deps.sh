@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game, its tools and its tests need.
 # Only packages that are missing are installed; as a normal user it uses sudo.
+# With package names as arguments it installs those instead (see install-bench-deps.sh).
 set -euo pipefail
 
 packages=(
@@ -34,6 +35,8 @@ packages=(
   # packaging: the menu entry's checker
   desktop-file-utils
 )
+
+[ $# -gt 0 ] && packages=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
