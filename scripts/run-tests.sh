@@ -38,4 +38,25 @@ cmake --build "$asan_build" -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1
 export LSAN_OPTIONS=suppressions=$root/tests/sanitizers/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-run_suite "$asan_build" --timeout 900
+
+# GCC 12's LeakSanitizer sometimes crashes in its own at-exit check, while it
+# holds the process's threads stopped ("Tracer caught signal 11"; about one
+# test in a hundred and fifty, most often one that exits with the GL and the
+# mixer threads still up). That is not a report about this code: such a test
+# runs once more. Any other failure stands.
+only_leak_tracer_crashes() {
+  local log=$1/Testing/Temporary
+  [ -s "$log/LastTestsFailed.log" ] || return 1
+  awk '
+    FNR == NR { sub(/^[0-9]+:/, ""); sub(/  # .*/, ""); failed[$0] = 1; next }
+    /^[0-9]+\/[0-9]+ Testing: / { sub(/^[0-9]+\/[0-9]+ Testing: /, ""); sub(/  # .*/, ""); name = $0; next }
+    /LeakSanitizer has encountered a fatal error/ { tracer[name] = 1 }
+    END { for (n in failed) if (!(n in tracer)) { print "not a leak-check crash: " n; bad = 1 }; exit bad }
+  ' "$log/LastTestsFailed.log" "$log/LastTest.log"
+}
+rm -f "$asan_build/Testing/Temporary/LastTestsFailed.log"
+if ! run_suite "$asan_build" --timeout 900; then
+  only_leak_tracer_crashes "$asan_build"
+  echo "Running again the tests whose leak check crashed."
+  run_suite "$asan_build" --timeout 900 --rerun-failed
+fi
