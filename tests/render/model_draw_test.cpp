@@ -1,6 +1,5 @@
 #include "support/gl_fixture.h"
 
-#include <cmath>
 #include <string>
 
 #include "assets/l3ds.h"
@@ -26,15 +25,6 @@ const char* kFragmentMaterial = R"(#version 120
 uniform sampler2D texture2;
 void main() {
     gl_FragData[0] = texture2D(texture2, gl_TexCoord[0].xy);
-    gl_FragData[1] = vec4(0.0);
-}
-)";
-
-// Adds a constant to what it reads: repeated passes accumulate.
-const char* kFragmentAddStep = R"(#version 120
-uniform sampler2D decal;
-void main() {
-    gl_FragData[0] = texture2D(decal, gl_TexCoord[0].xy) + vec4(0.02, 0.02, 0.02, 0.0);
     gl_FragData[1] = vec4(0.0);
 }
 )";
@@ -98,39 +88,6 @@ TEST_F(DrawTest, DisplayListedMeshDrawsLikeImmediateModeThenOnlyCallsItsList)
     listed.objects.clear();
     g_renderer.drawMesh(listed);
     EXPECT_EQ(readPixels(0, 0, kWidth, kHeight), expected);
-}
-
-TEST_F(DrawTest, FaceNormalsPointOutOfTheFrontAndEmphasiseOnlyAStrictMaximum)
-{
-    // Feedback mode hands back the normals through lighting: read them directly instead.
-    ObjFace face;
-    face.corners[0] = makeVec3(0, 0, 0);
-    face.corners[1] = makeVec3(1, 0, 0);
-    face.corners[2] = makeVec3(1, 1, 0);
-    face.corners[3] = makeVec3(0, 1, 0);
-    g_renderer.drawFaceList({face});
-    GLfloat n[4];
-    glGetFloatv(GL_CURRENT_NORMAL, n);
-    EXPECT_NEAR(n[0], 0.0f, 1e-6);
-    EXPECT_NEAR(std::fabs(n[2]), 1.0f, 1e-6);
-
-    // A face whose normal is (0, 0.5, 0.5) before emphasis keeps both components.
-    face.corners[0] = makeVec3(0, 0, 0);
-    face.corners[1] = makeVec3(1, 0, 0);
-    face.corners[2] = makeVec3(1, 1, -1);
-    face.corners[3] = makeVec3(0, 1, -1);
-    g_renderer.drawFaceList({face});
-    glGetFloatv(GL_CURRENT_NORMAL, n);
-    EXPECT_NEAR(std::fabs(n[1]), std::fabs(n[2]), 1e-6);
-
-    // A dominant axis is pushed further: (0.6, 0.8) becomes (0.6, 1.12), normalised.
-    face.corners[0] = makeVec3(0, 0, 0);
-    face.corners[1] = makeVec3(0, 0, 1);
-    face.corners[2] = makeVec3(0.8f, -0.6f, 1);
-    face.corners[3] = makeVec3(0.8f, -0.6f, 0);
-    g_renderer.drawFaceList({face});
-    glGetFloatv(GL_CURRENT_NORMAL, n);
-    EXPECT_NEAR(std::fabs(n[1]) / std::fabs(n[0]), 1.12f / 0.6f, 1e-4);
 }
 
 namespace {
@@ -209,6 +166,12 @@ TEST_F(ModelDrawTest, DrawnFractionZeroOrModelZeroDrawsNothing)
     pixelAt(kWidth * 5 / 8 - 10, kHeight * 5 / 8 + 20, p);  // above it: triangle 1
     EXPECT_EQ(p[1], 0);
 
+    glClear(GL_COLOR_BUFFER_BIT);  // above 1: the whole quad, and no read past its triangles
+    g_renderer.drawnFraction = 3.0f;
+    drawWithPair(0.0);
+    pixelAt(kWidth * 5 / 8 - 10, kHeight * 5 / 8 + 20, p);
+    EXPECT_NEAR(p[1], 200, 2);
+
     glClear(GL_COLOR_BUFFER_BIT);  // model 0 is no model
     g_renderer.drawnFraction = 1.0f;
     g_renderer.enableShaders();
@@ -218,27 +181,6 @@ TEST_F(ModelDrawTest, DrawnFractionZeroOrModelZeroDrawsNothing)
     g_renderer.disableShaders();
     EXPECT_EQ(litPixels(), 0u);
     glDisable(GL_LIGHTING);
-}
-
-TEST_F(DrawTest, RepeatedScreenPassReadsFirstTextureOnlyInItsFirstPass)
-{
-    const int size = 16;
-    makeSolidTexture(g_renderer, 601, size, {51, 51, 51, 255});  // the source
-    makeSolidTexture(g_renderer, 602, size, {0, 0, 0, 255});     // the slot's own picture
-    g_renderer.createRenderTarget(6, size, size, 0);
-    g_renderer.attachTexture(6, 0, 602);
-    g_renderer.loadScreenShader(writeShader("fragment_add.cpp", kFragmentAddStep).c_str(), 950);
-
-    g_renderer.runScreenPass(950, 6, 6, size, size, 601, 602, -1, -1);
-    glViewport(0, 0, kWidth, kHeight);
-
-    const auto result = textureBytes(g_renderer, 602, size, size);
-    // 51 + 6 steps of 5.1; reading the source every pass would give 56.
-    EXPECT_NEAR(result[0], 82, 3);
-    EXPECT_NEAR(result[result.size() / 2], 82, 3);
-    GLint framebuffer = -1;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
-    EXPECT_EQ(framebuffer, 0);
 }
 
 TEST_F(ModelDrawTest, ProjectedLightPassDrawsTheModelAndBalancesTheMatrices)
