@@ -240,26 +240,6 @@ TEST(L3dsNormals, DifferentGroupsSplitTheSharedVertices)
     }
 }
 
-TEST(L3dsNormals, LevelOneAveragesEveryFaceWithoutSplitting)
-{
-    TestScene s;
-    s.meshes.push_back(foldedMesh(1, 2));
-    L3DS scene;
-    std::vector<uint8_t> bytes = write3ds(s);
-    ASSERT_TRUE(load(scene, bytes));
-    LMesh mesh = scene.getMesh(0);
-    // Back to the file's four vertices, then level 1.
-    mesh.vertices.resize(4);
-    mesh.uvs.resize(4);
-    mesh.triangles = {{0, 1, 2}, {1, 3, 2}};
-    for (size_t i = 0; i < 2; ++i)
-        mesh.extendedTriangles[i].corners = mesh.triangles[i];
-    mesh.optimize(1);
-    EXPECT_EQ(mesh.getVertexCount(), 4);
-    const float h = std::sqrt(0.5f);
-    expectNear(mesh.getNormal(2), {-h, 0, h});
-}
-
 TEST(L3dsNormals, TextureSpaceFollowsTheDirectionOfU)
 {
     TestScene s;

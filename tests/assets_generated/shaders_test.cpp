@@ -266,7 +266,8 @@ TEST_F(PairDrawTest, SceneryLightsBothOutputsAndIsNeverCut)
         EXPECT_EQ(drawScenery(k).first, uncut.first) << k;
         // The arrays of the scenery pass leave nothing behind that would make
         // the next mesh look like scenery.
-        if (k == 7046 || k == 7002)
+        if (k == 7046 || k == 7002) {
             EXPECT_EQ(drawEntity(k, 1.0).first, 0u) << k;
+        }
     }
 }
