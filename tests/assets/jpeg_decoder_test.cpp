@@ -290,7 +290,6 @@ TEST(JpegDecoder, HeaderErrorsGiveTheirCodes)
     EXPECT_EQ(codeOf(edited([](JpegSegments& s) { s.find(0xC0)->payload[5] = 5; })), JPEG_TOO_MANY_COMPONENTS);
     EXPECT_EQ(codeOf(edited([](JpegSegments& s) { s.find(0xC0)->payload.push_back(0); })), JPEG_BAD_SOF_LENGTH);
     EXPECT_EQ(codeOf(edited([](JpegSegments& s) { s.find(0xC0)->marker = 0xC3; })), JPEG_UNSUPPORTED_MARKER);
-    EXPECT_EQ(codeOf(edited([](JpegSegments& s) { s.find(0xC0)->marker = 0xC9; })), JPEG_NO_ARITHMETIC_SUPPORT);
     EXPECT_EQ(codeOf(edited([](JpegSegments& s) { s.segments.insert(s.segments.begin(), {0xCC, {0, 0}}); })),
               JPEG_NO_ARITHMETIC_SUPPORT);
     // Other segments
@@ -313,8 +312,6 @@ TEST(JpegDecoder, HeaderErrorsGiveTheirCodes)
 TEST(JpegDecoder, FrameAndScanErrorsGiveTheirCodesAtStart)
 {
     // Sampling factors outside the list.
-    EXPECT_EQ(codeOf(edited([](JpegSegments& s) { s.find(0xC0)->payload[7] = 0x41; })),
-              JPEG_UNSUPPORTED_SAMP_FACTORS);
     EXPECT_EQ(codeOf(edited([](JpegSegments& s) { s.find(0xC0)->payload[10] = 0x21; })),
               JPEG_UNSUPPORTED_SAMP_FACTORS);
     // Scan header
@@ -420,25 +417,3 @@ TEST(JpegDecoder, StreamErrorsAndAllocationRecords)
     EXPECT_EQ(decoder.error_code(), JPEG_TOO_MANY_BLOCKS);
 }
 
-TEST(JpegDecoder, FileStreamReportsTheEnd)
-{
-    jpeg_decoder_file_stream stream;
-    EXPECT_EQ(stream.open("/nonexistent/file.jpg"), -1);
-    uint8_t buffer[8];
-    bool eof = false;
-    EXPECT_EQ(stream.read(buffer, 8, &eof), -1) << "no file open";
-    const std::vector<uint8_t> bytes = encode(5, 5, 3);
-    const std::string path = testing::TempDir() + "jpeg_file_stream.jpg";
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(bytes.data(), 1, bytes.size(), out);
-    std::fclose(out);
-    ASSERT_EQ(stream.open(path.c_str()), 0);
-    std::vector<uint8_t> all(100000);
-    const int32_t count = stream.read(all.data(), static_cast<int32_t>(all.size()), &eof);
-    EXPECT_EQ(static_cast<size_t>(count), bytes.size());
-    EXPECT_TRUE(eof);
-    eof = false;
-    EXPECT_EQ(stream.read(buffer, 8, &eof), 0);
-    EXPECT_TRUE(eof);
-}
