@@ -89,12 +89,6 @@ TEST(SplineEvaluate, PassesThroughControlPoints)
         s.evaluate(float(i), out);
         EXPECT_FLOAT_EQ(out.y, ys[i]) << "t = " << i;
     }
-    s.closed = true;
-    for (int i = 0; i < 7; ++i) {
-        Vec3 out;
-        s.evaluate(float(i), out);
-        EXPECT_FLOAT_EQ(out.y, ys[i]) << "closed, t = " << i;
-    }
 }
 
 TEST(SplineEvaluate, OpenCurveEndRules)
@@ -121,60 +115,17 @@ TEST(SplineEvaluate, OpenCurveEndRules)
     s.evaluate(NAN, out);
 }
 
-TEST(SplineEvaluate, ClosedCurveWrapsAtBothEnds)
-{
-    Vec3 p[5] = {makeVec3(0, 0, 0), makeVec3(4, 1, 0), makeVec3(5, 5, 1), makeVec3(1, 6, 2), makeVec3(-2, 3, 0)};
-    Spline closedCurve;
-    closedCurve.closed = true;
-    for (const Vec3& v : p)
-        closedCurve.append(v);
-
-    // At t = 0.5 the closed curve blends p4, p0, p1, p2: the same as an open
-    // curve through those points (plus one) between its second and third.
-    Spline open;
-    for (int k : {4, 0, 1, 2, 3})
-        open.append(p[k]);
-    Vec3 a, b;
-    closedCurve.evaluate(0.5f, a);
-    open.evaluate(1.5f, b);
-    expectVec(a, VEC_PLAIN, b.x, b.y, b.z, 1e-5f);
-
-    // At t = n - 1 + 0.5 it blends p3, p4, p0, p1.
-    Spline seam;
-    for (int k : {3, 4, 0, 1, 2})
-        seam.append(p[k]);
-    closedCurve.evaluate(4.5f, a);
-    seam.evaluate(1.5f, b);
-    expectVec(a, VEC_PLAIN, b.x, b.y, b.z, 1e-5f);
-
-    // One full turn later, or one before, is the same point.
-    closedCurve.evaluate(5.0f, a);
-    expectVec(a, VEC_PLAIN, 0.0f, 0.0f, 0.0f, 1e-5f);
-    closedCurve.evaluate(-1.0f, a);
-    expectVec(a, VEC_PLAIN, -2.0f, 3.0f, 0.0f, 1e-5f);
-}
-
 TEST(SplineEvaluate, TinyAndEmptyCurvesStayInBounds)
 {
     Spline empty;
     Vec3 out = makeVec3(1, 2, 3);
     empty.evaluate(0.5f, out);
     expectVec(out, VEC_PLAIN, 1.0f, 2.0f, 3.0f);
-    empty.closed = true;
-    empty.evaluate(0.5f, out);
-    expectVec(out, VEC_PLAIN, 1.0f, 2.0f, 3.0f);
 
     Spline single;
     single.append(makeVec3(3, 4, 5));
-    for (bool closed : {false, true}) {
-        single.closed = closed;
-        single.evaluate(0.25f, out);
-        expectVec(out, VEC_PLAIN, 3.0f, 4.0f, 5.0f);
-    }
-    Spline pair = lineAlongX(2);
-    pair.closed = true;
-    pair.evaluate(1.0f, out);
-    EXPECT_FLOAT_EQ(out.x, 1.0f);
+    single.evaluate(0.25f, out);
+    expectVec(out, VEC_PLAIN, 3.0f, 4.0f, 5.0f);
 }
 
 TEST(SplineResample, StraightLineGivesEvenlySpacedPoints)
