@@ -110,6 +110,19 @@ protected:
         EXPECT_NEAR(p[2], blue, 1) << "at " << x << "," << y;
     }
 
+    // The pair bound vertex stage first, before the profiles are enabled, drawn
+    // over the viewport and read at its middle.
+    void drawPairAndExpect(int red, int green, int blue)
+    {
+        r->bindModelViewProjection(kPair, 5);
+        r->bindProgram(kPair);
+        r->bindProgram(kPair + 1);
+        r->enableShaders();
+        drawFullQuad();
+        r->disableShaders();
+        expectPixel(128, 128, red, green, blue);
+    }
+
     void loadTintPair(int32_t k)
     {
         r->loadShaderPair(writeShader("vertex_mvp.cpp", kVertexMvp).c_str(),
@@ -136,12 +149,7 @@ TEST_F(ShaderProgramsTest, PairDrawsItsFloat3ParameterInEitherBindOrder)
 
     // The value stays with the program; binding vertex first works as well.
     glClear(GL_COLOR_BUFFER_BIT);
-    r->bindProgram(kPair);
-    r->bindProgram(kPair + 1);
-    r->enableShaders();
-    drawFullQuad();
-    r->disableShaders();
-    expectPixel(128, 128, 51, 102, 153);
+    drawPairAndExpect(51, 102, 153);
 
     // With the profiles disabled the fixed-function path draws again.
     glColor3f(0.0f, 1.0f, 0.0f);
@@ -168,26 +176,14 @@ TEST_F(ShaderProgramsTest, ProgramThatFailsToCompileDrawsNothingAndKeepsItsLog)
     EXPECT_STRNE(cgGetProgramListing(r->programs[kPair + 1]), "");
     EXPECT_STREQ(cgGetLastListing(r->cgContext), cgGetProgramListing(r->programs[kPair + 1]));
     ASSERT_NE(r->programs[kPair + 1], nullptr) << "a failed program still fills its slot";
-
-    r->bindModelViewProjection(kPair, 5);
-    r->enableShaders();
-    r->bindProgram(kPair);
-    r->bindProgram(kPair + 1);
-    drawFullQuad();
-    r->disableShaders();
-    expectPixel(128, 128, 0, 0, 0);
+    drawPairAndExpect(0, 0, 0);
 
     // A broken vertex program with a working fragment program draws nothing either.
     r->loadShaderPair(writeShader("vertex_broken.cpp", kFragmentBroken).c_str(),
                       writeShader("fragment_tint.cpp", kFragmentTint).c_str(), kPair);
     r->lookupParameter(kPair + 1, 1, "Tint");
     r->setParameter3(kPair + 1, 1, 1.0f, 1.0f, 1.0f);
-    r->enableShaders();
-    r->bindProgram(kPair);
-    r->bindProgram(kPair + 1);
-    drawFullQuad();
-    r->disableShaders();
-    expectPixel(128, 128, 0, 0, 0);
+    drawPairAndExpect(0, 0, 0);
     EXPECT_EQ(errorCount(), 0);
 }
 
@@ -231,14 +227,7 @@ TEST_F(ShaderProgramsTest, MisspeltOrMistypedParametersAreHarmless)
     EXPECT_EQ(r->lookupParameter(9001, 0, "anything"), nullptr);
     r->compileAndLoadFragment(9002);
     r->disableShaders();
-
-    r->bindModelViewProjection(kPair, 5);
-    r->enableShaders();
-    r->bindProgram(kPair);
-    r->bindProgram(kPair + 1);
-    drawFullQuad();
-    r->disableShaders();
-    expectPixel(128, 128, 0, 255, 0);
+    drawPairAndExpect(0, 255, 0);
 }
 
 TEST_F(ShaderProgramsTest, VendorStringChoosesProfilesAndFragmentArguments)
