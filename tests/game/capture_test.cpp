@@ -23,17 +23,11 @@ TEST(CaptureScript, LinesHoldTheirInputUntilTheNextAndKeepUnsetKeys)
                                    error))
         << error;
     ASSERT_EQ(s.lines.size(), 3u);
-    EXPECT_EQ(s.at(0.0).x, 500);
-    EXPECT_TRUE(s.at(2.49).left);
-    EXPECT_FALSE(s.at(2.49).right);
+    EXPECT_TRUE(s.at(2.49).left && !s.at(2.49).right);
     const CaptureInput held = s.at(3.0);
-    EXPECT_EQ(held.x, 500);
-    EXPECT_EQ(held.y, 310);
-    EXPECT_TRUE(held.left && held.right);
+    EXPECT_TRUE(held.x == 500 && held.y == 310 && held.left && held.right);
     const CaptureInput last = s.at(1000.0);
-    EXPECT_EQ(last.x, -20);
-    EXPECT_FALSE(last.left);
-    EXPECT_TRUE(last.right);
+    EXPECT_TRUE(last.x == -20 && !last.left && last.right);
     // Before a late first line, its input already holds.
     ASSERT_TRUE(parseCaptureScript("1 x=700", s, error));
     EXPECT_EQ(s.at(0.0).x, 700);
