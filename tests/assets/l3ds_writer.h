@@ -1,4 +1,5 @@
-// l3ds_writer.h - a small 3DS writer for building test scenes in memory.
+// l3ds_writer.h - a small 3DS writer for building test scenes in memory
+// (on the asset generator's chunk writer).
 #pragma once
 
 #include <cstdint>
@@ -7,20 +8,7 @@
 #include <vector>
 
 #include "assets/l3ds_types.h"
-
-// Raw chunk bytes: begin() writes an id and a length to patch, end() patches it.
-class ChunkWriter {
-public:
-    std::vector<uint8_t> bytes;
-
-    size_t begin(uint16_t id);
-    void end(size_t start);
-    void u8(uint8_t v) { bytes.push_back(v); }
-    void u16(uint16_t v);
-    void u32(uint32_t v);
-    void f32(float v);
-    void str(const std::string& s);  // with its terminating zero
-};
+#include "tools/assetgen/chunk_writer.h"
 
 struct TestMaterial {
     std::string name;

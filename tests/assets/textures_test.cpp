@@ -93,26 +93,20 @@ TEST_F(Textures, AlphaComesFromTheGreenOfTheAlphaPicture)
     }
 }
 
-TEST_F(Textures, NormalMapUpload)
+TEST_F(Textures, NormalMapAndNoiseUploadAtOddWidths)
 {
     const std::string path = writeTestJpeg("height.jpg", 19, 11);
     g_renderer.loadNormalMap(path.c_str(), 15);
-    const TextureInfo t = readTexture(g_renderer.textureEntry(15), GL_RGB, 3);
-    EXPECT_EQ(t.width, 19);
-    EXPECT_EQ(t.minFilter, GL_LINEAR);
-    EXPECT_EQ(t.pixels, makeNormalMap(decodeFile(path)).bytes);
-}
+    const TextureInfo normals = readTexture(g_renderer.textureEntry(15), GL_RGB, 3);
+    EXPECT_EQ(normals.width, 19);
+    EXPECT_EQ(normals.pixels, makeNormalMap(decodeFile(path)).bytes);
 
-TEST_F(Textures, NoiseTexture)
-{
     crtSeed(5);
     g_renderer.createNoiseTexture(16, 31, 9, 0);
-    const TextureInfo t = readTexture(g_renderer.textureEntry(16), GL_RGBA, 4);
-    EXPECT_EQ(t.width, 31);
-    EXPECT_EQ(t.height, 9);
-    EXPECT_EQ(t.magFilter, GL_LINEAR);
+    const TextureInfo noise = readTexture(g_renderer.textureEntry(16), GL_RGBA, 4);
+    EXPECT_EQ(noise.height, 9);
     crtSeed(5);
-    EXPECT_EQ(t.pixels, makeNoiseBytes(31, 9));
+    EXPECT_EQ(noise.pixels, makeNoiseBytes(31, 9));
 }
 
 // --- failures --------------------------------------------------------------

@@ -65,7 +65,7 @@ Decoded decode(const std::string& name)
 
 }  // namespace
 
-TEST_F(GeneratedMusic, BackgroundTrackIsAnAudibleLoopOfOverNinetySeconds)
+TEST_F(GeneratedMusic, TrackAndCuesHaveTheirLengthsAndAreAudible)
 {
     const Decoded d = decode("Velmore - Tarnish.mp3");
     EXPECT_NEAR(d.seconds, 91.43, 0.15);
@@ -74,18 +74,10 @@ TEST_F(GeneratedMusic, BackgroundTrackIsAnAudibleLoopOfOverNinetySeconds)
     // Played in a loop, the end runs into the start without a click.
     EXPECT_LT(d.edgePeak, 0.02);
     EXPECT_LT(d.wrapJump, 0.02);
-}
 
-TEST_F(GeneratedMusic, CuesHaveTheirLengthsAndAreAudible)
-{
-    struct Cue {
-        const char* file;
-        double seconds;
-    };
-    for (const Cue& cue : {Cue{"1.mp3", 0.25}, Cue{"2.mp3", 0.75}, Cue{"3.mp3", 1.2}, Cue{"4.mp3", 4.2}}) {
-        SCOPED_TRACE(cue.file);
-        const Decoded d = decode(cue.file);
-        EXPECT_NEAR(d.seconds, cue.seconds, 0.1);
-        EXPECT_GT(d.rmsDb, -30.0);
+    for (const auto& [file, seconds] : {std::pair{"1.mp3", 0.25}, {"2.mp3", 0.75}, {"3.mp3", 1.2}, {"4.mp3", 4.2}}) {
+        const Decoded cue = decode(file);
+        EXPECT_NEAR(cue.seconds, seconds, 0.1) << file;
+        EXPECT_GT(cue.rmsDb, -30.0) << file;
     }
 }

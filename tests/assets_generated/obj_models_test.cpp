@@ -115,29 +115,3 @@ TEST(GeneratedModels, RingPiecesWrapTheLeftHalfOfTheCourse)
     }
 }
 
-TEST(GeneratedModels, EntityModelsAreSizedForTheirRoles)
-{
-    struct Entity {
-        const char* file;
-        double minRadius, maxRadius;
-    };
-    const Entity entities[] = {
-        {"sprite1.obj", 3, 8},   // kind 0 enemy
-        {"sprite2.obj", 2, 6},   // kind 1 enemy
-        {"sprite3.obj", 2, 5},   // kind 2 player's shot
-        {"sprite5.obj", 3, 7},   // kind 3 bouncing obstacle
-        {"sprite6.obj", 15, 30}, // kind 8 end guardian
-        {"sprite7.obj", 1, 3},   // kind 9 enemy shot
-        {"sprite8.obj", 3, 8},   // kind 10
-        {"sprite9.obj", 4, 9},   // kind 13 static obstacle
-        {"sprite10.obj", 2, 5},  // kind 14 life pickup
-        {"sprite11.obj", 2, 5},  // kind 15 rapid-fire pickup
-    };
-    for (const Entity& e : entities) {
-        SCOPED_TRACE(e.file);
-        const Model w = load(e.file, 1);
-        const double r = radiusFromOrigin(w.vertices);
-        EXPECT_GE(r, e.minRadius);
-        EXPECT_LE(r, e.maxRadius);
-    }
-}

@@ -1,8 +1,11 @@
 // The generated assets, read by the game's own loaders exactly as the game
-// reads them: every picture decodes, every model is inside the OBJ subset, the
-// scene resolves its textures, the motion file is long enough.
+// reads them: every picture decodes as colour, neither blank nor blown out,
+// every model is inside the OBJ subset, the scene resolves its textures, the
+// motion file is a minute of small, smooth wobble that loops without a jump.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -45,14 +48,33 @@ TEST(GeneratedAssetsLoad, EveryPictureDecodesWithTheGamesDecoder)
             jpeg_decoder decoder(&stream, fast);
             ASSERT_EQ(decoder.error_code(), 0) << file;
             EXPECT_EQ(decoder.bytes_per_pixel(), 4) << file << ": the texture loaders want colour";
+            EXPECT_GE(decoder.width(), 32) << file;
+            EXPECT_GE(decoder.height(), 32) << file;
             ASSERT_EQ(decoder.start_decoding(), 0) << file;
             int lines = 0;
+            double sum = 0;
             const uint8_t* line = nullptr;
             uint32_t length = 0;
-            while (decoder.decode_line(&line, &length) == 0)
+            while (decoder.decode_line(&line, &length) == 0) {
                 ++lines;
+                for (uint32_t i = 0; i < length; ++i)
+                    sum += i % 4 == 3 ? 0 : line[i];
+            }
             EXPECT_EQ(lines, decoder.height()) << file;
             EXPECT_EQ(decoder.error_code(), 0) << file;
+            // Neither blank nor blown out (height maps may be bright).
+            const double mean = sum / (3.0 * decoder.width() * decoder.height());
+            EXPECT_GT(mean, 4.0) << file;
+            if (file.find("BUMP") == std::string::npos) {
+                EXPECT_LT(mean, 160.0) << file;
+            }
+            // Two of the pictures are progressive (the decoder keeps their whole picture), the title card is not.
+            if (file.find("bg08") != std::string::npos || file.find("cloudt2") != std::string::npos) {
+                EXPECT_TRUE(decoder.buffered) << file;
+            }
+            if (file.find("theloader") != std::string::npos) {
+                EXPECT_FALSE(decoder.buffered) << file;
+            }
         }
     }
 }
@@ -107,7 +129,7 @@ TEST(GeneratedAssetsLoad, SceneImportsWithAllItsTexturesResolved)
     EXPECT_TRUE(blend) << "no BLEND material";
 }
 
-TEST(GeneratedAssetsLoad, MotionFileHoldsAMinuteAndItsCurves)
+TEST(GeneratedAssetsLoad, MotionFileIsASmallSmoothWobbleThatLoops)
 {
     MotionPath motion;
     ASSERT_EQ(motion.loadMotion(built("meshes/try1.sav").c_str()), 1);
@@ -115,4 +137,18 @@ TEST(GeneratedAssetsLoad, MotionFileHoldsAMinuteAndItsCurves)
     EXPECT_EQ(motion.trackA.size(), motion.samples.size());
     EXPECT_EQ(static_cast<size_t>(motion.pathCurve.count), motion.samples.size());
     EXPECT_EQ(static_cast<size_t>(motion.trackACurve.count), motion.samples.size());
+    double maxStep = 0, maxPosition = 0, maxAngle = 0;
+    for (size_t i = 0; i < motion.samples.size(); ++i) {
+        const Vec3& p = motion.samples[i];
+        const Vec3& next = motion.samples[(i + 1) % motion.samples.size()];  // includes the wrap to the start
+        ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z) && std::isfinite(motion.trackA[i]));
+        maxPosition = std::max({maxPosition, std::fabs(double(p.x)), std::fabs(double(p.y)), std::fabs(double(p.z))});
+        maxAngle = std::max(maxAngle, std::fabs(motion.trackA[i]));
+        maxStep = std::max({maxStep, std::fabs(double(next.x - p.x)), std::fabs(double(next.y - p.y))});
+    }
+    EXPECT_GT(maxPosition, 0.5);  // it moves, by a few units
+    EXPECT_LT(maxPosition, 8.0);
+    EXPECT_GT(maxAngle, 0.005);  // by a small angle
+    EXPECT_LT(maxAngle, 0.2);
+    EXPECT_LT(maxStep, 0.5);  // no jumps, also across the loop
 }

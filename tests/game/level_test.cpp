@@ -1,8 +1,7 @@
 // The level list's slot reuse, the 337-record layout and its reproducibility,
-// the course mapping and the easing curve.
+// and the camera jitter's sample index.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 
 #include "game/game_random.h"
@@ -17,21 +16,6 @@ std::vector<GameEntity> layoutFromSeed(uint32_t seed)
     GameRules rules;
     rules.buildLevel();
     return rules.entities.records;
-}
-
-bool sameRecords(const std::vector<GameEntity>& a, const std::vector<GameEntity>& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const GameEntity& x = a[i];
-        const GameEntity& y = b[i];
-        if (x.tag != y.tag || x.lane != y.lane || x.height != y.height || x.z != y.z || x.kind != y.kind ||
-            x.alive != y.alive || x.health != y.health || x.age != y.age || x.spin != y.spin ||
-            x.lift != y.lift || x.reload != y.reload || x.flash != y.flash)
-            return false;
-    }
-    return true;
 }
 
 TEST(LevelList, ShotTakesTheFirstDeadRecordOrIsAppended)
@@ -116,17 +100,21 @@ TEST(LevelLayout, HasTheRowsOfTheCourse)
 
 TEST(LevelLayout, IsReproducibleFromTheGeneratorState)
 {
-    std::vector<GameEntity> a = layoutFromSeed(42);
-    std::vector<GameEntity> b = layoutFromSeed(42);
-    EXPECT_TRUE(sameRecords(a, b));
-
-    std::vector<GameEntity> c = layoutFromSeed(43);
+    // The rows are fixed; only the draws (lanes, spins, reloads) follow the seed.
+    const std::vector<GameEntity> a = layoutFromSeed(42);
+    const std::vector<GameEntity> b = layoutFromSeed(42);
+    const std::vector<GameEntity> c = layoutFromSeed(43);
     ASSERT_EQ(c.size(), a.size());
-    EXPECT_FALSE(sameRecords(a, c));
+    int lanesDiffering = 0;
     for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].lane, b[i].lane);
+        EXPECT_EQ(a[i].spin, b[i].spin);
+        EXPECT_EQ(a[i].reload, b[i].reload);
         EXPECT_EQ(a[i].kind, c[i].kind);
         EXPECT_EQ(a[i].z, c[i].z);
+        lanesDiffering += a[i].lane != c[i].lane;
     }
+    EXPECT_GT(lanesDiffering, 0);
 }
 
 TEST(LevelLayout, NewLevelHas337RecordsWhateverThePreviousLeft)
@@ -151,35 +139,6 @@ TEST(LevelLayout, NewLevelHas337RecordsWhateverThePreviousLeft)
     EXPECT_FALSE(rules.fireLatch);
     EXPECT_FALSE(rules.musicCueDone);
 }
-
-TEST(CourseMath, LanesRunAroundTheHalfCircle)
-{
-    CoursePoint top = coursePoint(0.0, 5.0, 0.0);
-    CoursePoint left = coursePoint(0.5, 5.0, 0.0);
-    CoursePoint bottom = coursePoint(1.0, 5.0, 2.0);
-    EXPECT_NEAR(top.x, 0.0, 1e-12);
-    EXPECT_NEAR(top.y, 20.0, 1e-12);
-    EXPECT_NEAR(left.x, -20.0, 1e-12);
-    EXPECT_NEAR(left.y, 0.0, 1e-12);
-    EXPECT_NEAR(bottom.y, -18.0, 1e-12);
-    EXPECT_EQ(bottom.z, 5.0);
-    // Lanes outside [0, 1] stay on the half circle.
-    EXPECT_NEAR(coursePoint(1.3, 0, 0).y, -20.0, 1e-12);
-    EXPECT_NEAR(coursePoint(-0.2, 0, 0).y, 20.0, 1e-12);
-}
-
-TEST(CourseMath, EaseRunsFromZeroToOne)
-{
-    for (double k : {0.5, 1.0, 2.0, 4.0}) {
-        EXPECT_NEAR(ease(0.0, k), 0.0, 1e-12) << k;
-        EXPECT_NEAR(ease(1.0, k), 1.0, 1e-12) << k;
-    }
-    EXPECT_NEAR(ease(0.5, 1.0), 0.5, 1e-12);
-}
-
-}  // namespace
-
-namespace {
 
 TEST(CourseMath, JitterNeedsTwoMotionSamples)
 {

@@ -5,13 +5,16 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "render/gl.h"
+#include "render/renderer.h"
 #include "render/shader_runtime.h"
 
 // Identity projection, texture and model-view matrices (model-view current),
@@ -79,4 +82,51 @@ inline void releaseShaderStages()
     cgGLDisableProfile(CG_PROFILE_GLSLF);
     cgGLUnbindProgram(CG_PROFILE_GLSLV);
     cgGLUnbindProgram(CG_PROFILE_GLSLF);
+}
+
+// An RGBA8 texture in the renderer's table (linear filtering, clamped edges),
+// filled by pixel(x, y) -> rgba.
+inline void makeTexture(Renderer& r, int32_t index, int width, int height,
+                        const std::function<std::array<uint8_t, 4>(int, int)>& pixel)
+{
+    std::vector<uint8_t> data;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const auto p = pixel(x, y);
+            data.insert(data.end(), p.begin(), p.end());
+        }
+    GLuint& name = r.textureEntry(index);
+    if (name == 0)
+        glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, data.data());
+}
+
+inline void makeSolidTexture(Renderer& r, int32_t index, int size, std::array<uint8_t, 4> rgba)
+{
+    makeTexture(r, index, size, size, [rgba](int, int) { return rgba; });
+}
+
+// A texture's pixels, RGBA, bottom row first.
+inline std::vector<uint8_t> textureBytes(Renderer& r, int32_t index, int width, int height)
+{
+    std::vector<uint8_t> data(static_cast<size_t>(width) * height * 4);
+    glBindTexture(GL_TEXTURE_2D, r.textureEntry(index));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, data.data());
+    return data;
+}
+
+// Pixels whose colour is not black.
+inline size_t litPixelCount(const std::vector<uint8_t>& rgba)
+{
+    size_t lit = 0;
+    for (size_t i = 0; i + 3 < rgba.size(); i += 4)
+        lit += rgba[i] + rgba[i + 1] + rgba[i + 2] > 0;
+    return lit;
 }

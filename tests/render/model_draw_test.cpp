@@ -1,6 +1,5 @@
 #include "support/gl_fixture.h"
 
-#include <cmath>
 #include <string>
 
 #include "assets/l3ds.h"
@@ -30,32 +29,6 @@ void main() {
 }
 )";
 
-// Adds a constant to what it reads: repeated passes accumulate.
-const char* kFragmentAddStep = R"(#version 120
-uniform sampler2D decal;
-void main() {
-    gl_FragData[0] = texture2D(decal, gl_TexCoord[0].xy) + vec4(0.02, 0.02, 0.02, 0.0);
-    gl_FragData[1] = vec4(0.0);
-}
-)";
-
-void makeSolidTexture(int32_t index, int size, uint8_t r, uint8_t g, uint8_t b)
-{
-    std::vector<uint8_t> pixels(static_cast<size_t>(size) * size * 4);
-    for (size_t i = 0; i < pixels.size(); i += 4) {
-        pixels[i] = r;
-        pixels[i + 1] = g;
-        pixels[i + 2] = b;
-        pixels[i + 3] = 255;
-    }
-    GLuint& name = g_renderer.textureEntry(index);
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-}
-
 class DrawTest : public GLTest {
 protected:
     void SetUp() override
@@ -84,14 +57,7 @@ protected:
         g_renderer.drawnFraction = 1.0f;
         GLTest::TearDown();
     }
-    static size_t litPixels()
-    {
-        size_t lit = 0;
-        const auto pixels = readPixels(0, 0, kWidth, kHeight);
-        for (size_t i = 0; i < pixels.size(); i += 4)
-            lit += pixels[i] + pixels[i + 1] + pixels[i + 2] > 0;
-        return lit;
-    }
+    static size_t litPixels() { return litPixelCount(readPixels(0, 0, kWidth, kHeight)); }
 };
 
 const char* kTwoQuads =
@@ -124,39 +90,6 @@ TEST_F(DrawTest, DisplayListedMeshDrawsLikeImmediateModeThenOnlyCallsItsList)
     EXPECT_EQ(readPixels(0, 0, kWidth, kHeight), expected);
 }
 
-TEST_F(DrawTest, FaceNormalsPointOutOfTheFrontAndEmphasiseOnlyAStrictMaximum)
-{
-    // Feedback mode hands back the normals through lighting: read them directly instead.
-    ObjFace face;
-    face.corners[0] = makeVec3(0, 0, 0);
-    face.corners[1] = makeVec3(1, 0, 0);
-    face.corners[2] = makeVec3(1, 1, 0);
-    face.corners[3] = makeVec3(0, 1, 0);
-    g_renderer.drawFaceList({face});
-    GLfloat n[4];
-    glGetFloatv(GL_CURRENT_NORMAL, n);
-    EXPECT_NEAR(n[0], 0.0f, 1e-6);
-    EXPECT_NEAR(std::fabs(n[2]), 1.0f, 1e-6);
-
-    // A face whose normal is (0, 0.5, 0.5) before emphasis keeps both components.
-    face.corners[0] = makeVec3(0, 0, 0);
-    face.corners[1] = makeVec3(1, 0, 0);
-    face.corners[2] = makeVec3(1, 1, -1);
-    face.corners[3] = makeVec3(0, 1, -1);
-    g_renderer.drawFaceList({face});
-    glGetFloatv(GL_CURRENT_NORMAL, n);
-    EXPECT_NEAR(std::fabs(n[1]), std::fabs(n[2]), 1e-6);
-
-    // A dominant axis is pushed further: (0.6, 0.8) becomes (0.6, 1.12), normalised.
-    face.corners[0] = makeVec3(0, 0, 0);
-    face.corners[1] = makeVec3(0, 0, 1);
-    face.corners[2] = makeVec3(0.8f, -0.6f, 1);
-    face.corners[3] = makeVec3(0.8f, -0.6f, 0);
-    g_renderer.drawFaceList({face});
-    glGetFloatv(GL_CURRENT_NORMAL, n);
-    EXPECT_NEAR(std::fabs(n[1]) / std::fabs(n[0]), 1.12f / 0.6f, 1e-4);
-}
-
 namespace {
 
 class ModelDrawTest : public DrawTest {
@@ -176,8 +109,8 @@ protected:
         ASSERT_TRUE(model.loadFromMemory(bytes.data(), bytes.size()));
         model.meshTextureIndex = {0};
         const int32_t base = (kModel + 1000) * 100;
-        makeSolidTexture(base, 4, 0, 200, 0);        // colour texture of the mesh
-        makeSolidTexture(base + 50, 4, 0, 0, 0);     // its normal map
+        makeSolidTexture(g_renderer, base, 4, {0, 200, 0, 255});        // colour texture of the mesh
+        makeSolidTexture(g_renderer, base + 50, 4, {0, 0, 0, 255});     // its normal map
         g_renderer.loadShaderPair(writeShader("vertex_placed.cpp", kVertexPlaced).c_str(),
                                   writeShader("fragment_material.cpp", kFragmentMaterial).c_str(), kPair);
     }
@@ -217,7 +150,7 @@ TEST_F(ModelDrawTest, PlacementGoesThroughTheTextureMatrix)
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
 }
 
-TEST_F(ModelDrawTest, DrawnFractionZeroDrawsNothingButSetsTheState)
+TEST_F(ModelDrawTest, DrawnFractionZeroOrModelZeroDrawsNothing)
 {
     g_renderer.drawnFraction = 0.0f;
     drawWithPair(0.0);
@@ -232,47 +165,27 @@ TEST_F(ModelDrawTest, DrawnFractionZeroDrawsNothingButSetsTheState)
     EXPECT_NEAR(p[1], 200, 2);
     pixelAt(kWidth * 5 / 8 - 10, kHeight * 5 / 8 + 20, p);  // above it: triangle 1
     EXPECT_EQ(p[1], 0);
-    glDisable(GL_LIGHTING);
-}
 
-TEST_F(ModelDrawTest, ModelIndexZeroDrawsNothing)
-{
+    glClear(GL_COLOR_BUFFER_BIT);  // above 1: the whole quad, and no read past its triangles
+    g_renderer.drawnFraction = 3.0f;
+    drawWithPair(0.0);
+    pixelAt(kWidth * 5 / 8 - 10, kHeight * 5 / 8 + 20, p);
+    EXPECT_NEAR(p[1], 200, 2);
+
+    glClear(GL_COLOR_BUFFER_BIT);  // model 0 is no model
+    g_renderer.drawnFraction = 1.0f;
     g_renderer.enableShaders();
     g_renderer.bindProgram(kPair);
     g_renderer.bindProgram(kPair + 1);
-    g_renderer.bindModelViewProjection(kPair, 5);
     g_renderer.drawModel(0, 7, 0.0, 0, 0, kPair);
     g_renderer.disableShaders();
     EXPECT_EQ(litPixels(), 0u);
     glDisable(GL_LIGHTING);
 }
 
-TEST_F(DrawTest, RepeatedScreenPassReadsFirstTextureOnlyInItsFirstPass)
-{
-    const int size = 16;
-    makeSolidTexture(601, size, 51, 51, 51);  // the source
-    makeSolidTexture(602, size, 0, 0, 0);     // the slot's own picture
-    g_renderer.createRenderTarget(6, size, size, 0);
-    g_renderer.attachTexture(6, 0, 602);
-    g_renderer.loadScreenShader(writeShader("fragment_add.cpp", kFragmentAddStep).c_str(), 950);
-
-    g_renderer.runScreenPass(950, 6, 6, size, size, 601, 602, -1, -1);
-    glViewport(0, 0, kWidth, kHeight);
-
-    std::vector<uint8_t> result(static_cast<size_t>(size) * size * 4);
-    glBindTexture(GL_TEXTURE_2D, g_renderer.textureEntry(602));
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, result.data());
-    // 51 + 6 steps of 5.1; reading the source every pass would give 56.
-    EXPECT_NEAR(result[0], 82, 3);
-    EXPECT_NEAR(result[result.size() / 2], 82, 3);
-    GLint framebuffer = -1;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
-    EXPECT_EQ(framebuffer, 0);
-}
-
 TEST_F(ModelDrawTest, ProjectedLightPassDrawsTheModelAndBalancesTheMatrices)
 {
-    makeSolidTexture(700, 4, 90, 90, 90);
+    makeSolidTexture(g_renderer, 700, 4, {90, 90, 90, 255});
     g_renderer.camera = CameraRecord{makeVec3(0.5f, 0.5f, 3), makeVec3(0.5f, 0.5f, 0), makeVec3(0, 1, 0)};
     g_renderer.nearPlane = 1.0;
     g_renderer.farPlane = 10.0;

@@ -1,4 +1,4 @@
-// The unit quad, texture binding by index and the small state helpers.
+// The unit quad and texture binding by index.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -20,12 +20,6 @@ protected:
             return;
         r = std::make_unique<Renderer>();
         resetDrawingState();
-    }
-
-    static void expectMatrixNear(const std::array<float, 16>& actual, const std::array<float, 16>& expected)
-    {
-        for (int i = 0; i < 16; ++i)
-            EXPECT_NEAR(actual[i], expected[i], 1e-5f) << "element " << i;
     }
 
     // Colour of one pixel as 0xRRGGBB.
@@ -65,28 +59,6 @@ TEST_F(PrimitivesTest, DrawQuadMirrorsTheTextureUnlessScaleXIsPositive)
 
     glDisable(GL_TEXTURE_2D);
     glDeleteTextures(1, &texture);
-}
-
-TEST_F(PrimitivesTest, DrawQuadLeavesRotationAndScaleInTheMatrix)
-{
-    // Elements 3, 7, 11 and 15 are not part of the rotation and must survive.
-    const std::array<float, 16> start = {0.0f, 2.0f, 0.0f, 0.1f,  -2.0f, 0.0f, 0.0f, 0.2f,
-                                         0.0f, 0.0f, 2.0f, 0.3f, 1.0f,  2.0f, 3.0f, 1.5f};
-    std::array<float, 16> faced = start;
-    faced[0] = faced[5] = faced[10] = 1.0f;
-    faced[1] = faced[2] = faced[4] = faced[6] = faced[8] = faced[9] = 0.0f;
-
-    for (bool faceCamera : {true, false}) {
-        glLoadMatrixf(faceCamera ? faced.data() : start.data());
-        glRotated(30.0, 0.0, 0.0, 1.0);
-        glScaled(2.0, 3.0, 0.0);
-        const auto expected = readMatrix(GL_MODELVIEW_MATRIX);
-
-        glLoadMatrixf(start.data());
-        r->drawQuad(30.0, -2.0, 3.0, faceCamera);
-        expectMatrixNear(readMatrix(GL_MODELVIEW_MATRIX), expected);
-    }
-    glLoadIdentity();
 }
 
 TEST_F(PrimitivesTest, CameraFacingQuadDropsTheModelViewRotation)
@@ -130,27 +102,6 @@ TEST_F(PrimitivesTest, BindTextureIndexIsRelativeBelow85000)
 
     glBindTexture(GL_TEXTURE_2D, 0);
     glDeleteTextures(4, names);
-}
-
-TEST_F(PrimitivesTest, LoadBasisReplacesTheRotationOfTheTextureMatrix)
-{
-    const std::array<float, 16> texture = {0.0f, 1.0f, 0.0f, 0.5f,  -1.0f, 0.0f, 0.0f, 0.25f,
-                                           0.0f, 0.0f, 3.0f, 0.125f, 7.0f, 8.0f, 9.0f, 2.0f};
-    glMatrixMode(GL_TEXTURE);
-    glLoadMatrixf(texture.data());
-    glMatrixMode(GL_MODELVIEW);
-
-    r->loadBasis(makeVec3(1, 0, 0), makeVec3(0, 1, 0), makeVec3(0, 0, 1));
-    std::array<float, 16> expected = texture;
-    expected[0] = expected[5] = expected[10] = 1.0f;
-    expected[1] = expected[2] = expected[4] = expected[6] = expected[8] = expected[9] = 0.0f;
-    expectMatrixNear(readMatrix(GL_MODELVIEW_MATRIX), expected);
-    expectMatrixNear(readMatrix(GL_TEXTURE_MATRIX), texture);
-
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
 }
 
 }  // namespace

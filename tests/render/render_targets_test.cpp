@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "render/gl_state.h"
 #include "render/renderer.h"
 #include "shell/frame_loop.h"
 
@@ -23,23 +24,6 @@ GLuint twoOutputProgram()
     return program;
 }
 
-void makeTexture(int32_t index, int size)
-{
-    GLuint& name = g_renderer.textureEntry(index);
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-}
-
-std::vector<uint8_t> textureBytes(int32_t index, int size)
-{
-    std::vector<uint8_t> bytes(static_cast<size_t>(size) * size * 4);
-    glBindTexture(GL_TEXTURE_2D, g_renderer.textureEntry(index));
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
-    return bytes;
-}
-
 GLint renderbufferParameter(GLuint name, GLenum parameter)
 {
     GLint value = 0;
@@ -53,8 +37,8 @@ GLint renderbufferParameter(GLuint name, GLenum parameter)
 TEST_F(GLTest, TwoOutputSceneResolvesIntoTwoTextures)
 {
     const int size = 32;
-    makeTexture(500, size);
-    makeTexture(501, size);
+    makeSolidTexture(g_renderer, 500, size, {0, 0, 0, 0});
+    makeSolidTexture(g_renderer, 501, size, {0, 0, 0, 0});
     g_renderer.createRenderTarget(5, size, size, 4);
     g_renderer.attachTexture(5, 0, 500);
     g_renderer.attachTexture(5, 1, 501);
@@ -76,8 +60,8 @@ TEST_F(GLTest, TwoOutputSceneResolvesIntoTwoTextures)
     g_renderer.resolveRenderTarget(5, size, size, 2, false);
     g_renderer.endRenderTarget();
 
-    const auto picture = textureBytes(500, size);
-    const auto glow = textureBytes(501, size);
+    const auto picture = textureBytes(g_renderer, 500, size, size);
+    const auto glow = textureBytes(g_renderer, 501, size, size);
     for (size_t i : {size_t{0}, picture.size() / 2, picture.size() - 4}) {
         EXPECT_EQ(picture[i], 255);
         EXPECT_EQ(picture[i + 1], 0);

@@ -1,5 +1,5 @@
 // drawShadedText on the GLSL shader layer: the floor pass, the balanced
-// stacks, and each letter's placement and turn in the texture matrix.
+// stacks, and the letters drawn through the pair.
 #include "support/gl_fixture.h"
 
 #include <array>
@@ -51,13 +51,6 @@ GLint currentInteger(GLenum which)
     GLint value = 0;
     glGetIntegerv(which, &value);
     return value;
-}
-
-// Column-major matrix times the point (x, y, z, 1).
-std::array<double, 3> transform(const Matrix& m, double x, double y, double z)
-{
-    return {m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
-            m[2] * x + m[6] * y + m[10] * z + m[14]};
 }
 
 class ShadedTextTest : public GLTest {
@@ -155,20 +148,6 @@ TEST_F(ShadedTextTest, NullFormatRunsTheFloorPassAndLeavesTheStacksBalanced)
     EXPECT_EQ(r->modelAngle, 0.0);
     const std::array<int, 4> ink = inkByQuarter();
     EXPECT_EQ(ink[0] + ink[1] + ink[2] + ink[3], 0);
-}
-
-TEST_F(ShadedTextTest, LettersRestBeforeTimeOneTenthThenTurnWithTheWave)
-{
-    // A point off the turn axis of the third letter stays in the letters' plane
-    // while they rest, and leaves it once the wave turns them.
-    const GLint modelViewDepth = currentInteger(GL_MODELVIEW_STACK_DEPTH);
-    r->drawShadedText(source, 0.05, 0.0, 0.0, 0.0, "%s", "HHH");
-    EXPECT_EQ(currentInteger(GL_MODELVIEW_STACK_DEPTH), modelViewDepth);
-    EXPECT_EQ(currentInteger(GL_ATTRIB_STACK_DEPTH), 0);
-    EXPECT_NEAR(transform(currentMatrix(GL_TEXTURE_MATRIX), 1.3, 0.3, 0.0)[2], 0.0, 1e-4);
-
-    r->drawShadedText(source, 1.0, 0.0, 0.0, 0.0, "%s", "HHH");
-    EXPECT_GT(std::abs(transform(currentMatrix(GL_TEXTURE_MATRIX), 1.3, 0.3, 0.0)[2]), 1.0);
 }
 
 TEST_F(ShadedTextTest, DrawsTheLettersThroughThePairAndNothingForHighCodes)

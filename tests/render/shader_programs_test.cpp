@@ -1,5 +1,7 @@
-// Shader programs on the GLSL layer: pairs, screen programs, parameters,
-// profiles and the missing-file exit, drawn on Mesa and read back.
+// Shader programs on the GLSL layer: pairs bound in either order, failing
+// programs, bad parameters, profiles and the missing-file exit, drawn on Mesa
+// and read back. The game's own programs and passes are covered by the
+// reference frames.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -26,18 +28,6 @@ void main()
 }
 )";
 
-// Uses all three matrices the engine feeds a pair.
-const char* kVertexPlaced = R"(#version 120
-uniform mat4 ModelViewProj;
-uniform mat4 ModelViewLightProj;
-uniform mat4 ModelViewObject;
-void main()
-{
-    gl_Position = ModelViewProj * ModelViewObject * ModelViewLightProj * gl_Vertex;
-    gl_FrontColor = gl_Color;
-}
-)";
-
 const char* kVertexMagenta = R"(#version 120
 uniform mat4 ModelViewProj;
 void main()
@@ -56,29 +46,6 @@ void main()
 }
 )";
 
-const char* kFragmentRedGreen = R"(#version 120
-uniform float Red;
-uniform float Green;
-void main()
-{
-    gl_FragData[0] = vec4(Red, Green, 0.0, 1.0);
-    gl_FragData[1] = vec4(0.0);
-}
-)";
-
-// One channel from each sampler; "texture" must be usable as a sampler name.
-const char* kFragmentThreeSamplers = R"(#version 120
-uniform sampler2D decal;
-uniform sampler2D decal2;
-uniform sampler2D decal3;
-void main()
-{
-    vec2 uv = gl_TexCoord[0].xy;
-    gl_FragData[0] = vec4(texture2D(decal, uv).r, texture2D(decal2, uv).g, texture2D(decal3, uv).b, 1.0);
-    gl_FragData[1] = vec4(0.0);
-}
-)";
-
 const char* kFragmentModelSamplers = R"(#version 120
 uniform sampler2D texture;
 uniform sampler2D texture2;
@@ -87,16 +54,6 @@ void main()
 {
     vec2 uv = gl_TexCoord[0].xy;
     gl_FragData[0] = texture2D(texture, uv) + texture2D(texture2, uv) + texture2D(light, uv);
-    gl_FragData[1] = vec4(0.0);
-}
-)";
-
-// Screen program: the decal with red and blue swapped, times the vertex colour.
-const char* kFragmentSwap = R"(#version 120
-uniform sampler2D decal;
-void main()
-{
-    gl_FragData[0] = texture2D(decal, gl_TexCoord[0].xy).bgra * gl_Color;
     gl_FragData[1] = vec4(0.0);
 }
 )";
@@ -153,6 +110,19 @@ protected:
         EXPECT_NEAR(p[2], blue, 1) << "at " << x << "," << y;
     }
 
+    // The pair bound vertex stage first, before the profiles are enabled, drawn
+    // over the viewport and read at its middle.
+    void drawPairAndExpect(int red, int green, int blue)
+    {
+        r->bindModelViewProjection(kPair, 5);
+        r->bindProgram(kPair);
+        r->bindProgram(kPair + 1);
+        r->enableShaders();
+        drawFullQuad();
+        r->disableShaders();
+        expectPixel(128, 128, red, green, blue);
+    }
+
     void loadTintPair(int32_t k)
     {
         r->loadShaderPair(writeShader("vertex_mvp.cpp", kVertexMvp).c_str(),
@@ -179,120 +149,19 @@ TEST_F(ShaderProgramsTest, PairDrawsItsFloat3ParameterInEitherBindOrder)
 
     // The value stays with the program; binding vertex first works as well.
     glClear(GL_COLOR_BUFFER_BIT);
-    r->bindProgram(kPair);
-    r->bindProgram(kPair + 1);
-    r->enableShaders();
-    drawFullQuad();
-    r->disableShaders();
-    expectPixel(128, 128, 51, 102, 153);
+    drawPairAndExpect(51, 102, 153);
 
     // With the profiles disabled the fixed-function path draws again.
     glColor3f(0.0f, 1.0f, 0.0f);
     drawFullQuad();
     expectPixel(128, 128, 0, 255, 0);
-}
 
-TEST_F(ShaderProgramsTest, StateMatrixAndFloatParametersPlaceAndColourTheQuad)
-{
-    r->loadShaderPair(writeShader("vertex_placed.cpp", kVertexPlaced).c_str(),
-                      writeShader("fragment_red_green.cpp", kFragmentRedGreen).c_str(), kPair);
-    r->setFloatParameter(kPair + 1, "Red", 1.0);
-    r->setFloatParameter(kPair + 1, "Green", 0.5);  // slot 14 again: Red keeps its value
-
-    // Camera: centre at (0.5, 0.5), a quarter size. Placement: 2 units left.
-    glTranslatef(0.5f, 0.5f, 0.0f);
-    glScalef(0.25f, 0.25f, 1.0f);
-    r->bindModelViewProjection(kPair, 5);
-    glMatrixMode(GL_TEXTURE);
-    r->bindTextureMatrix(kPair, 6);  // identity
-    glTranslatef(-2.0f, 0.0f, 0.0f);
-    r->bindTextureMatrix(kPair, 14);
-    // The parameters hold the matrices of the moment they were set.
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-
-    r->bindProgram(kPair);
-    r->bindProgram(kPair + 1);
-    r->enableShaders();
-    drawFullQuad();
-    r->disableShaders();
-    // x in [-0.25, 0.25], y in [0.25, 0.75]: pixels 96..160 and 160..224.
-    expectPixel(128, 192, 255, 128, 0);
-    expectPixel(100, 164, 255, 128, 0);
-    expectPixel(156, 220, 255, 128, 0);
-    expectPixel(128, 128, 0, 0, 0);
-    expectPixel(128, 230, 0, 0, 0);
-    expectPixel(90, 192, 0, 0, 0);
-    expectPixel(166, 192, 0, 0, 0);
-}
-
-TEST_F(ShaderProgramsTest, ProgramWithSeveralSamplersReadsEachTexture)
-{
-    r->loadScreenShader(writeShader("fragment_samplers.cpp", kFragmentThreeSamplers).c_str(), kScreen);
-    r->textureNames[1] = makeRowTexture({{255, 0, 0, 255}});
-    r->textureNames[2] = makeRowTexture({{0, 255, 0, 255}});
-    r->textureNames[3] = makeRowTexture({{0, 0, 255, 255}});
-    glBindTexture(GL_TEXTURE_2D, 0);
-
-    r->bindDecal2(kScreen, 1, 2);
-    r->drawQuad(0.0, 1.0, 1.0, true);
-    r->disableShaders();
-    uint8_t p[4];
-    pixelAt(128, 128, p);
-    EXPECT_EQ(p[0], 255);
-    EXPECT_EQ(p[1], 255);
-
-    glLoadIdentity();
-    glClear(GL_COLOR_BUFFER_BIT);
-    r->bindDecal3(kScreen, 1, 2, 3);
-    r->drawQuad(0.0, 1.0, 1.0, true);
-    r->disableShaders();
-    expectPixel(128, 128, 255, 255, 255);
-    GLint active = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(active, GL_TEXTURE0) << "binding samplers must not move the active unit";
-}
-
-TEST_F(ShaderProgramsTest, ModelSamplerNamesAndByteOrderMarkCompile)
-{
-    const std::string withMark = std::string("\xEF\xBB\xBF") + kFragmentModelSamplers;
-    r->loadScreenShader(writeShader("fragment_model.cpp", withMark.c_str()).c_str(), kScreen);
-    ASSERT_TRUE(cgIsProgramCompiled(r->programs[kScreen])) << cgGetProgramListing(r->programs[kScreen]);
-    EXPECT_EQ(r->lookupParameter(kScreen, 6, "decal"), nullptr);
-    EXPECT_NE(r->lookupParameter(kScreen, 7, "texture"), nullptr);
-    EXPECT_NE(r->lookupParameter(kScreen, 8, "texture2"), nullptr);
-    EXPECT_NE(r->lookupParameter(kScreen, 9, "light"), nullptr);
-}
-
-TEST_F(ShaderProgramsTest, ScreenProgramRunsWithFixedFunctionVertexStage)
-{
-    // A vertex program left bound (with no matrix set, it would draw nothing).
-    loadTintPair(kPair);
-    r->bindProgram(kPair);
-    r->loadScreenShader(writeShader("fragment_swap.cpp", kFragmentSwap).c_str(), kScreen);
-    r->textureNames[5] = makeRowTexture({{255, 0, 0, 255}, {0, 0, 255, 255}});
-
-    // As a screen pass drives it.
-    r->enableShaders();
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glEnable(GL_TEXTURE_2D);
-    r->bindDecal(kScreen, 5);
-    r->drawQuad(0.0, 1.0, 1.0, true);
-    r->disableShaders();
-    glDisable(GL_TEXTURE_2D);
-    expectPixel(64, 128, 0, 0, 255);   // red texel, swapped
-    expectPixel(192, 128, 255, 0, 0);  // blue texel, swapped
-}
-
-TEST_F(ShaderProgramsTest, VertexProgramRunsWithFixedFunctionFragmentStage)
-{
+    // A vertex program alone runs with the fixed-function fragment stage.
     r->loadShaderPair(writeShader("vertex_magenta.cpp", kVertexMagenta).c_str(),
                       writeShader("fragment_tint.cpp", kFragmentTint).c_str(), kPair);
     r->bindModelViewProjection(kPair, 5);
     r->bindProgram(kPair);
     r->enableVertexProfile();
-    glColor3f(0.0f, 1.0f, 0.0f);
     drawFullQuad();
     r->disableShaders();
     expectPixel(128, 128, 255, 0, 255);
@@ -307,27 +176,26 @@ TEST_F(ShaderProgramsTest, ProgramThatFailsToCompileDrawsNothingAndKeepsItsLog)
     EXPECT_STRNE(cgGetProgramListing(r->programs[kPair + 1]), "");
     EXPECT_STREQ(cgGetLastListing(r->cgContext), cgGetProgramListing(r->programs[kPair + 1]));
     ASSERT_NE(r->programs[kPair + 1], nullptr) << "a failed program still fills its slot";
-
-    r->bindModelViewProjection(kPair, 5);
-    r->enableShaders();
-    r->bindProgram(kPair);
-    r->bindProgram(kPair + 1);
-    drawFullQuad();
-    r->disableShaders();
-    expectPixel(128, 128, 0, 0, 0);
+    drawPairAndExpect(0, 0, 0);
 
     // A broken vertex program with a working fragment program draws nothing either.
     r->loadShaderPair(writeShader("vertex_broken.cpp", kFragmentBroken).c_str(),
                       writeShader("fragment_tint.cpp", kFragmentTint).c_str(), kPair);
     r->lookupParameter(kPair + 1, 1, "Tint");
     r->setParameter3(kPair + 1, 1, 1.0f, 1.0f, 1.0f);
-    r->enableShaders();
-    r->bindProgram(kPair);
-    r->bindProgram(kPair + 1);
-    drawFullQuad();
-    r->disableShaders();
-    expectPixel(128, 128, 0, 0, 0);
+    drawPairAndExpect(0, 0, 0);
     EXPECT_EQ(errorCount(), 0);
+}
+
+TEST_F(ShaderProgramsTest, ModelSamplerNamesAndByteOrderMarkCompile)
+{
+    const std::string withMark = std::string("\xEF\xBB\xBF") + kFragmentModelSamplers;
+    r->loadScreenShader(writeShader("fragment_model.cpp", withMark.c_str()).c_str(), kScreen);
+    ASSERT_TRUE(cgIsProgramCompiled(r->programs[kScreen])) << cgGetProgramListing(r->programs[kScreen]);
+    EXPECT_EQ(r->lookupParameter(kScreen, 6, "decal"), nullptr);
+    EXPECT_NE(r->lookupParameter(kScreen, 7, "texture"), nullptr);
+    EXPECT_NE(r->lookupParameter(kScreen, 8, "texture2"), nullptr);
+    EXPECT_NE(r->lookupParameter(kScreen, 9, "light"), nullptr);
 }
 
 TEST_F(ShaderProgramsTest, MisspeltOrMistypedParametersAreHarmless)
@@ -359,14 +227,7 @@ TEST_F(ShaderProgramsTest, MisspeltOrMistypedParametersAreHarmless)
     EXPECT_EQ(r->lookupParameter(9001, 0, "anything"), nullptr);
     r->compileAndLoadFragment(9002);
     r->disableShaders();
-
-    r->bindModelViewProjection(kPair, 5);
-    r->enableShaders();
-    r->bindProgram(kPair);
-    r->bindProgram(kPair + 1);
-    drawFullQuad();
-    r->disableShaders();
-    expectPixel(128, 128, 0, 255, 0);
+    drawPairAndExpect(0, 255, 0);
 }
 
 TEST_F(ShaderProgramsTest, VendorStringChoosesProfilesAndFragmentArguments)
@@ -394,37 +255,6 @@ TEST_F(ShaderProgramsTest, VendorStringChoosesProfilesAndFragmentArguments)
     EXPECT_EQ(options[2], nullptr);
 }
 
-TEST_F(ShaderProgramsTest, ScreenShaderAndModelPairMakeNewContexts)
-{
-    const CGcontext first = r->cgContext;
-    r->loadScreenShader(writeShader("fragment_swap.cpp", kFragmentSwap).c_str(), kScreen);
-    EXPECT_NE(r->cgContext, first);
-    EXPECT_NE(r->programs[kScreen], nullptr);
-
-    const CGcontext second = r->cgContext;
-    glActiveTexture(GL_TEXTURE2);
-    r->loadShaderPairWithModel(writeShader("vertex_mvp.cpp", kVertexMvp).c_str(),
-                               writeShader("fragment_tint.cpp", kFragmentTint).c_str(), "meshes/none.3ds", 7000,
-                               7090, 0, kPair);
-    EXPECT_NE(r->cgContext, second);
-    GLint active = 0;
-    glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
-    EXPECT_EQ(active, GL_TEXTURE0);
-    const GLuint name = r->textureNames[7090];
-    EXPECT_NE(name, 0u);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), name);
-    EXPECT_NE(r->parameters[kPair][5], nullptr);
-
-    // A program of an older context still draws.
-    r->textureNames[5] = makeRowTexture({{0, 255, 0, 255}});
-    r->bindDecal(kScreen, 5);
-    r->drawQuad(0.0, 1.0, 1.0, true);
-    r->disableShaders();
-    expectPixel(128, 128, 0, 255, 0);
-}
-
 // --- a missing source file ---
 
 platform::MessageResult printMessageBox(const platform::MessageBoxRequest& request)
@@ -437,29 +267,21 @@ platform::MessageResult printMessageBox(const platform::MessageBoxRequest& reque
 const char* kMissingFileBox = "box\\[/no/such/folder/shader\\.cpp\\]"
                               "\\[  = Orvalis\\. Vexa 2007 = - File is missing !\\]\\[information\\]";
 
-TEST_F(ShaderProgramsTest, MissingVertexFileShowsMessageAndExitsWithZero)
+TEST_F(ShaderProgramsTest, MissingShaderFileShowsMessageAndExitsWithZero)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            platform::setMessageBoxHandler(printMessageBox);
-            r->loadVertexProgramFile("/no/such/folder/shader.cpp", kPair);
-            std::fprintf(stderr, "went on\n");
-            std::_Exit(3);
-        },
-        ::testing::ExitedWithCode(0), kMissingFileBox);
-}
-
-TEST_F(ShaderProgramsTest, MissingFragmentFileShowsMessageAndExitsWithZero)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            platform::setMessageBoxHandler(printMessageBox);
-            r->loadScreenShader("/no/such/folder/shader.cpp", kScreen);
-            std::_Exit(3);
-        },
-        ::testing::ExitedWithCode(0), kMissingFileBox);
+    for (bool vertex : {true, false}) {
+        EXPECT_EXIT(
+            {
+                platform::setMessageBoxHandler(printMessageBox);
+                if (vertex)
+                    r->loadVertexProgramFile("/no/such/folder/shader.cpp", kPair);
+                else
+                    r->loadScreenShader("/no/such/folder/shader.cpp", kScreen);
+                std::_Exit(3);
+            },
+            ::testing::ExitedWithCode(0), kMissingFileBox);
+    }
 }
 
 }  // namespace

@@ -40,27 +40,6 @@ TEST_F(FrameTimerTest, ReadAccumulatesSecondsAndDeltasNeverGoNegative)
     EXPECT_DOUBLE_EQ(frameTimer.read(), 0.0);
 }
 
-TEST(FrameInputsMapping, CursorMapsAroundScreenPoint400By300)
-{
-    EXPECT_DOUBLE_EQ(mouseXFromCursor(400), 0.0);
-    EXPECT_DOUBLE_EQ(mouseYFromCursor(300), 0.0);
-    EXPECT_DOUBLE_EQ(mouseXFromCursor(0), -7.0);
-    EXPECT_DOUBLE_EQ(mouseYFromCursor(0), -7.0);
-    EXPECT_DOUBLE_EQ(mouseXFromCursor(800), 7.0);
-}
-
-TEST(ExitFade, LevelRisesAtFadeRateAndValue10FallsFiveTimesFaster)
-{
-    EXPECT_DOUBLE_EQ(exitFadeLevel(0.0), 0.0);
-    EXPECT_DOUBLE_EQ(exitFadeValue10(0.0), 1.0);
-    const double t = 0.5 / FADE_RATE;
-    EXPECT_NEAR(exitFadeLevel(t), 0.5, 1e-12);
-    EXPECT_DOUBLE_EQ(exitFadeValue10(t), 0.0);  // 5 x 0.5 clamps to 1
-    EXPECT_NEAR(exitFadeValue10(0.1 / FADE_RATE), 0.5, 1e-12);
-    EXPECT_DOUBLE_EQ(exitFadeLevel(1.0), 1.0);
-    EXPECT_DOUBLE_EQ(exitFadeLevel(-1.0), 0.0);
-}
-
 TEST(CameraLog, EachMiddleClickAddsAMarkerAndThreeLines)
 {
     cameraLog.clear();
@@ -172,13 +151,7 @@ TEST(VirtualKeys, SdlKeysMapToWindowsCodes)
 {
     EXPECT_EQ(platform::virtualKeyFromKeycode(27), 27);    // SDLK_ESCAPE
     EXPECT_EQ(platform::virtualKeyFromKeycode('a'), 'A');  // letters are upper case codes
-    EXPECT_EQ(platform::virtualKeyFromKeycode('z'), 'Z');
-    EXPECT_EQ(platform::virtualKeyFromKeycode('7'), '7');
-    EXPECT_EQ(platform::virtualKeyFromKeycode(' '), 32);
-    EXPECT_EQ(platform::virtualKeyFromKeycode('\r'), 13);
     EXPECT_EQ(platform::virtualKeyFromKeycode(0x40000050), 37);  // SDLK_LEFT
-    EXPECT_EQ(platform::virtualKeyFromKeycode(0x40000052), 38);  // SDLK_UP
-    EXPECT_EQ(platform::virtualKeyFromKeycode(0x4000004F), 39);  // SDLK_RIGHT
     EXPECT_EQ(platform::virtualKeyFromKeycode(0x40000051), 40);  // SDLK_DOWN
     EXPECT_EQ(platform::virtualKeyFromKeycode(0x4000003A), 0x70);  // F1
 }
