@@ -19,7 +19,7 @@ protected:
     static void SetUpTestSuite()
     {
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
+        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
         Mix_Init(MIX_INIT_MP3);
         ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024), 0) << Mix_GetError();
     }
@@ -27,7 +27,8 @@ protected:
     {
         Mix_CloseAudio();
         Mix_Quit();
-        SDL_Quit();
+        // Audio only: the GL tests' window lives on in the same process.
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
     }
 };
 

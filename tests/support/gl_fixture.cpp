@@ -61,6 +61,36 @@ bool ensureContext()
     return true;
 }
 
+// Every test shares the one context: what a test (or the code it drives)
+// leaves enabled or bound must not change what the next one sees.
+void resetState()
+{
+    glUseProgram(0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, GLTest::kWidth, GLTest::kHeight);
+    glDrawBuffer(GL_BACK);
+    glReadBuffer(GL_BACK);
+    GLint units = 1;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
+    for (GLint unit = units - 1; unit >= 0; --unit) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glDisable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+    }
+    for (GLenum capability : {GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE, GL_DEPTH_TEST, GL_LIGHTING, GL_FOG,
+                              GL_SCISSOR_TEST, GL_STENCIL_TEST})
+        glDisable(capability);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    for (GLenum matrix : {GL_PROJECTION, GL_MODELVIEW}) {
+        glMatrixMode(matrix);
+        glLoadIdentity();
+    }
+}
+
 }  // namespace
 
 bool glContextAvailable() { return ensureContext(); }
@@ -69,10 +99,7 @@ void GLTest::SetUp()
 {
     if (!ensureContext())
         GTEST_SKIP() << "no GL context (is DISPLAY set?)";
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, kWidth, kHeight);
-    glDrawBuffer(GL_BACK);
-    glReadBuffer(GL_BACK);
+    resetState();
     g_errors = 0;
     g_expectErrors = false;
 }
