@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -24,8 +26,28 @@ void freeSample(std::unique_ptr<FSOUND_SAMPLE>& slot)
 {
     if (slot && slot->chunk)
         Mix_FreeChunk(slot->chunk);
+    if (slot && slot->stream)
+        Mix_FreeMusic(slot->stream);  // halts it first if it plays
     slot.reset();
 }
+
+bool streaming()
+{
+    for (const auto& slot : g_sound.slots)
+        if (slot && slot->stream)
+            return true;
+    return false;
+}
+
+bool isLongFile(const char* fileName)
+{
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(fileName, error);
+    return !error && bytes > static_cast<std::uintmax_t>(FSOUND_STREAM_BYTES);
+}
+
+// Plays from the start: once, or for ever when the sample loops.
+bool startStream(const FSOUND_SAMPLE& sample) { return Mix_PlayMusic(sample.stream, sample.loop ? -1 : 0) == 0; }
 
 // Translates an FSOUND channel number to the mixer's.
 int mixerChannel(int channel)
@@ -74,6 +96,7 @@ void FSOUND_Close()
     if (!g_sound.open)
         return;
     Mix_HaltChannel(-1);
+    Mix_HaltMusic();
     for (auto& slot : g_sound.slots)
         freeSample(slot);
     g_sound = SoundState{};
@@ -86,8 +109,13 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* fileName, unsigned mode
 {
     if (!g_sound.open || !fileName || index < FSOUND_FREE)
         return nullptr;
-    Mix_Chunk* chunk = Mix_LoadWAV(fileName);
-    if (!chunk)
+    Mix_Chunk* chunk = nullptr;
+    Mix_Music* stream = nullptr;
+    if (isLongFile(fileName) && !streaming())
+        stream = Mix_LoadMUS(fileName);
+    else
+        chunk = Mix_LoadWAV(fileName);
+    if (!chunk && !stream)
         return nullptr;
 
     size_t slot = static_cast<size_t>(index);
@@ -99,13 +127,15 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* fileName, unsigned mode
     if (slot >= g_sound.slots.size())
         g_sound.slots.resize(slot + 1);
     if (g_sound.slots[slot] && g_sound.slots[slot].get() == g_sound.music) {
-        Mix_HaltChannel(g_sound.musicChannel);
+        if (g_sound.music->chunk)
+            Mix_HaltChannel(g_sound.musicChannel);
         g_sound.music = nullptr;
         g_sound.musicChannel = -1;
     }
     freeSample(g_sound.slots[slot]);
     g_sound.slots[slot] = std::make_unique<FSOUND_SAMPLE>();
     g_sound.slots[slot]->chunk = chunk;
+    g_sound.slots[slot]->stream = stream;
     g_sound.slots[slot]->loop = (mode & FSOUND_LOOP_NORMAL) != 0;
     return g_sound.slots[slot].get();
 }
@@ -123,12 +153,18 @@ bool FSOUND_Sample_SetMode(FSOUND_SAMPLE* sample, unsigned mode)
 
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
 {
-    if (!g_sound.open || !sample || !sample->chunk)
+    if (!g_sound.open || !sample || (!sample->chunk && !sample->stream))
         return -1;
-    int target = channel == FSOUND_FREE ? -1 : mixerChannel(channel);
-    if (channel != FSOUND_FREE && target < 0)
-        return -1;
-    int played = Mix_PlayChannel(target, sample->chunk, sample->loop ? -1 : 0);
+    int played = -1;
+    if (sample->stream) {
+        // A stream has the one channel of its own, whatever was asked.
+        played = startStream(*sample) ? FSOUND_STREAM_CHANNEL : -1;
+    } else {
+        int target = channel == FSOUND_FREE ? -1 : mixerChannel(channel);
+        if (channel != FSOUND_FREE && (target < 0 || target == FSOUND_STREAM_CHANNEL))
+            return -1;
+        played = Mix_PlayChannel(target, sample->chunk, sample->loop ? -1 : 0);
+    }
     if (played >= 0 && sample->loop && g_sound.musicChannel < 0) {
         g_sound.musicChannel = played;
         g_sound.music = sample;
@@ -140,10 +176,19 @@ bool FSOUND_SetVolume(int channel, int volume)
 {
     if (!g_sound.open)
         return false;
-    int target = channel == FSOUND_ALL ? -1 : mixerChannel(channel);
-    if (channel != FSOUND_ALL && target < 0)
+    const int level = mixerVolume(volume);
+    if (channel == FSOUND_ALL) {
+        Mix_Volume(-1, level);
+        Mix_VolumeMusic(level);
+        return true;
+    }
+    int target = mixerChannel(channel);
+    if (target < 0)
         return false;
-    Mix_Volume(target, mixerVolume(volume));
+    if (target == FSOUND_STREAM_CHANNEL)
+        Mix_VolumeMusic(level);
+    else
+        Mix_Volume(target, level);
     return true;
 }
 
@@ -154,6 +199,12 @@ bool FSOUND_SetCurrentPosition(int channel, unsigned position)
     int target = mixerChannel(channel);
     if (target < 0)
         return false;
+    if (target == FSOUND_STREAM_CHANNEL) {
+        for (const auto& slot : g_sound.slots)
+            if (slot && slot->stream)
+                return startStream(*slot);
+        return false;
+    }
     Mix_Chunk* chunk = Mix_GetChunk(target);
     if (target == g_sound.musicChannel && g_sound.music)
         chunk = g_sound.music->chunk;

@@ -8,6 +8,7 @@
 #pragma once
 
 struct Mix_Chunk;
+typedef struct _Mix_Music Mix_Music;
 
 constexpr int FSOUND_FREE = -1;        // channel: any free one; sample index: any free slot
 constexpr int FSOUND_ALL = -3;         // channel: every channel
@@ -17,9 +18,19 @@ constexpr unsigned FSOUND_LOOP_NORMAL = 2;
 constexpr int FSOUND_MIX_RATE = 44100;
 constexpr int FSOUND_CHANNELS = 32;
 
-// A loaded sample: the decoded sound and how it repeats.
+// Files longer than this (the background music) are streamed from disk as
+// they play instead of being decoded whole at load, which took half the
+// game's start-up. The mixer streams one file at a time, so only the first
+// such file streams; later ones are decoded like the rest.
+constexpr long FSOUND_STREAM_BYTES = 1 << 20;
+
+// The channel number a streamed sample plays on, above any mixer channel.
+constexpr int FSOUND_STREAM_CHANNEL = 4096;
+
+// A loaded sample: the decoded sound (or the open stream) and how it repeats.
 struct FSOUND_SAMPLE {
     Mix_Chunk* chunk = nullptr;
+    Mix_Music* stream = nullptr;
     bool loop = false;
 };
 
@@ -28,7 +39,8 @@ bool FSOUND_Init(int mixRate, int channels, unsigned flags);
 // Ends playback and frees every sample (the game never calls it; tests do).
 void FSOUND_Close();
 // Decodes a file (MP3 or WAV) into slot `index`, or the first free slot for
-// FSOUND_FREE. Null when the file is missing or undecodable, or before init.
+// FSOUND_FREE; a long file is opened for streaming instead. Null when the
+// file is missing or undecodable, or before init.
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* fileName, unsigned mode, int offset, int length);
 // FSOUND_LOOP_NORMAL or FSOUND_LOOP_OFF.
 bool FSOUND_Sample_SetMode(FSOUND_SAMPLE* sample, unsigned mode);
@@ -43,5 +55,6 @@ bool FSOUND_SetCurrentPosition(int channel, unsigned position);
 
 // Maps an FSOUND volume (0 ... 255) onto the mixer's 0 ... 128.
 int mixerVolume(int fsoundVolume);
-// The mixer channel that FSOUND channel 0 stands for, or -1.
+// The mixer channel that FSOUND channel 0 stands for (FSOUND_STREAM_CHANNEL
+// when the music streams), or -1.
 int musicMixerChannel();

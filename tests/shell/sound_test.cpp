@@ -93,6 +93,43 @@ TEST_F(SoundTest, MusicIsChannelZeroAndRewinds)
     EXPECT_FALSE(FSOUND_SetCurrentPosition(0, 1000));
 }
 
+TEST_F(SoundTest, LongFileStreamsAsChannelZero)
+{
+    writeSilentMp3(dir / "long.mp3", FSOUND_STREAM_BYTES / 417 + 20);
+    writeSilentMp3(dir / "long2.mp3", FSOUND_STREAM_BYTES / 417 + 20);
+    ASSERT_TRUE(FSOUND_Init(FSOUND_MIX_RATE, FSOUND_CHANNELS, 2));
+    FSOUND_SAMPLE* music = FSOUND_Sample_Load(FSOUND_FREE, file("long.mp3").c_str(), 0x130, 0, 0);
+    FSOUND_SAMPLE* second = FSOUND_Sample_Load(FSOUND_FREE, file("long2.mp3").c_str(), 0x130, 0, 0);
+    ASSERT_NE(music, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(music->stream, nullptr);
+    EXPECT_EQ(music->chunk, nullptr);
+    // The mixer streams one file at a time: the second is decoded.
+    EXPECT_EQ(second->stream, nullptr);
+    EXPECT_NE(second->chunk, nullptr);
+
+    FSOUND_Sample_SetMode(music, FSOUND_LOOP_NORMAL);
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_FREE, music), FSOUND_STREAM_CHANNEL);
+    EXPECT_EQ(musicMixerChannel(), FSOUND_STREAM_CHANNEL);
+    EXPECT_TRUE(Mix_PlayingMusic());
+    // Volumes reach the stream too, and a rewind starts it again.
+    EXPECT_TRUE(FSOUND_SetVolume(FSOUND_ALL, 55));
+    EXPECT_EQ(Mix_VolumeMusic(-1), 28);
+    EXPECT_TRUE(FSOUND_SetVolume(0, 255));
+    EXPECT_EQ(Mix_VolumeMusic(-1), 128);
+    Mix_HaltMusic();
+    EXPECT_TRUE(FSOUND_SetCurrentPosition(0, 0));
+    EXPECT_TRUE(Mix_PlayingMusic());
+    // Cues keep to the mixer's channels.
+    EXPECT_EQ(FSOUND_PlaySound(FSOUND_STREAM_CHANNEL, second), -1);
+    EXPECT_GE(FSOUND_PlaySound(FSOUND_FREE, second), 0);
+
+    // Reusing the slot stops the stream and frees it.
+    EXPECT_NE(FSOUND_Sample_Load(0, file("cue.mp3").c_str(), 0x130, 0, 0), nullptr);
+    EXPECT_FALSE(Mix_PlayingMusic());
+    EXPECT_EQ(musicMixerChannel(), -1);
+}
+
 TEST_F(SoundTest, VolumeOfAllChannelsMapsTo128Steps)
 {
     EXPECT_EQ(mixerVolume(0), 0);
