@@ -45,22 +45,28 @@ inline std::array<float, 16> readMatrix(GLenum which)
     return m;
 }
 
+// Binds `name` on the active unit and fills it with tightly packed RGBA8
+// texels, clamped at the edges.
+inline void uploadRgba(GLuint name, GLint filter, int width, int height, const void* texels)
+{
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels);
+}
+
 // A width x 1 RGBA texture with nearest filtering, bound on the active unit.
 inline GLuint makeRowTexture(std::initializer_list<std::array<unsigned char, 4>> texels)
 {
     GLuint name = 0;
     glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     std::vector<unsigned char> data;
     for (const auto& texel : texels)
         data.insert(data.end(), texel.begin(), texel.end());
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(texels.size()), 1, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, data.data());
+    uploadRgba(name, GL_NEAREST, static_cast<int>(texels.size()), 1, data.data());
     return name;
 }
 
@@ -98,13 +104,7 @@ inline void makeTexture(Renderer& r, int32_t index, int width, int height,
     GLuint& name = r.textureEntry(index);
     if (name == 0)
         glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, data.data());
+    uploadRgba(name, GL_LINEAR, width, height, data.data());
 }
 
 inline void makeSolidTexture(Renderer& r, int32_t index, int size, std::array<uint8_t, 4> rgba)
