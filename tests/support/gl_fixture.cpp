@@ -4,9 +4,10 @@
 
 #include <cstdio>
 
+#include "tools/common/hidden_gl_window.h"
+
 namespace {
 
-SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
 bool g_tried = false;
 int g_errors = 0;
@@ -27,32 +28,11 @@ bool ensureContext()
     if (g_tried)
         return g_context != nullptr;
     g_tried = true;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
+    // The tools' hidden window, with a debug context so the callback below hears every error.
+    static HiddenGLWindow window;
+    if (!window.open("glasswake tests", GLTest::kWidth, GLTest::kHeight, true))
         return false;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, SDL_GL_CONTEXT_DEBUG_FLAG);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    g_window = SDL_CreateWindow("glasswake tests", 0, 0, GLTest::kWidth, GLTest::kHeight,
-                                SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!g_window) {
-        std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
-        return false;
-    }
-    g_context = SDL_GL_CreateContext(g_window);
-    if (!g_context) {
-        std::fprintf(stderr, "GL context: %s\n", SDL_GetError());
-        return false;
-    }
-    glewExperimental = GL_TRUE;
-    glewInit();
-    glGetError();  // GLEW may leave an error behind
+    g_context = window.context;
     if (GLEW_KHR_debug) {
         glEnable(GL_DEBUG_OUTPUT);
         glEnable(GL_DEBUG_OUTPUT_SYNCHRONOUS);
