@@ -1,3 +1,3 @@
-int glasswakeMain();
+int glasswakeMain(int argc, const char* const* argv);
 
-int main() { return glasswakeMain(); }
+int main(int argc, char** argv) { return glasswakeMain(argc, argv); }

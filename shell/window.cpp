@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "render/renderer.h"
+#include "shell/command_line.h"
 #include "shell/dev_aids.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
@@ -215,8 +216,23 @@ int runMessageLoop()
     }
 }
 
-int glasswakeMain()
+int glasswakeMain(int argc, const char* const* argv)
 {
+    commandLine = parseCommandLine(argc, argv);
+    switch (commandLine.action) {
+    case CommandLine::Action::Help:
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::printf("%s\n", versionText().c_str());
+        return 0;
+    case CommandLine::Action::UsageError:
+        std::fprintf(stderr, "glasswake: %s\n%s", commandLine.error.c_str(), usageText().c_str());
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
+
     if (!platform::init()) {
         std::fprintf(stderr, "Glasswake needs a graphical display.\n");
         return 0;

@@ -36,5 +36,6 @@ void startExitFadeOnEscape();
 // Runs until the quit message arrives; returns its code.
 int runMessageLoop();
 
-// The program: settings dialog, window, loop, teardown.
-int glasswakeMain();
+// The program: command line, settings dialog, window, loop, teardown.
+// Returns the exit code (2 for a usage error).
+int glasswakeMain(int argc, const char* const* argv);
