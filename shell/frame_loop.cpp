@@ -7,6 +7,7 @@
 #include "render/renderer.h"
 #include "shell/dev_aids.h"
 #include "shell/display_settings.h"
+#include "shell/exit_report.h"
 #include "shell/part_start.h"
 #include "shell/platform.h"
 #include "shell/window.h"
@@ -134,6 +135,7 @@ void drawExitFade()
     glPopAttrib();
 
     if (v > 0.999) {
+        writeExitReport();
         copyToClipboard(cameraLog);
         killGLWindow();
         // parts has no virtual destructor, so release the game part through its own type.

@@ -7,6 +7,7 @@
 #include "render/renderer.h"
 #include "shell/command_line.h"
 #include "shell/dev_aids.h"
+#include "shell/exit_report.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 
@@ -249,6 +250,7 @@ int glasswakeMain(int argc, const char* const* argv)
     platform::disableScreenSaver();
 
     const int code = runMessageLoop();
+    writeExitReport();
     killGLWindow();
     return code;
 }

@@ -1,0 +1,14 @@
+// exit_report.h - a one-line account of the run, for tests and tools.
+//
+// When the environment variable GLASSWAKE_EXIT_REPORT names a file, the game
+// appends one JSON line to it as it ends (after the exit fade or when the
+// window closes): the shell's clock, the game's clock and state. Without the
+// variable nothing is written.
+#pragma once
+
+#include <string>
+
+// The JSON line (no newline) for the run so far.
+std::string exitReportLine();
+// Appends exitReportLine() to $GLASSWAKE_EXIT_REPORT when it is set.
+void writeExitReport();
