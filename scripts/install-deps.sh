@@ -19,7 +19,6 @@ packages=(
   fonts-liberation
   libimgui-dev
   libstb-dev
-  zlib1g-dev
   # asset generation
   libjpeg62-turbo-dev
   lame
