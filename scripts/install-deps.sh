@@ -31,8 +31,9 @@ packages=(
   xdotool
   xclip
   x11-utils
-  # packaging: the menu entry's checker
+  # packaging: the menu entry's checker, Debian's package checker
   desktop-file-utils
+  lintian
 )
 
 [ $# -gt 0 ] && packages=("$@")
