@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -23,20 +23,29 @@ std::string lower(std::string text)
     return text;
 }
 
+// "NAME VALUE" or "NAME" -> the map's entry.
+void addOption(Options& options, const std::string& text)
+{
+    const size_t space = text.find(' ');
+    options[text.substr(0, space)] = space == std::string::npos ? "" : lower(text.substr(space + 1));
+}
+
+// Lines "  --name [VALUE]  what it does".
 Options usageOptions()
 {
     Options options;
     std::istringstream usage(usageText());
-    const std::regex line(R"(^  (--[a-z0-9-]+)(?: ([A-Za-z]+))?  )");
-    std::smatch m;
-    for (std::string text; std::getline(usage, text);)
-        if (std::regex_search(text, m, line))
-            options[m[1]] = lower(m[2]);
+    for (std::string line; std::getline(usage, line);) {
+        if (line.rfind("  --", 0) != 0)
+            continue;
+        const size_t gap = line.find("  ", 2);
+        addOption(options, line.substr(2, gap == std::string::npos ? std::string::npos : gap - 2));
+    }
     return options;
 }
 
 // The text of a ".B" or ".BI" line: its arguments (quoted ones keep their
-// spaces) joined, as the alternating fonts print them.
+// spaces) joined, as the alternating fonts print them, "\-" as "-".
 std::string macroText(const std::string& line)
 {
     std::string text;
@@ -44,14 +53,17 @@ std::string macroText(const std::string& line)
     for (size_t i = line.find(' '); i != std::string::npos && i < line.size(); ++i) {
         if (line[i] == '"')
             quoted = !quoted;
-        else if (line[i] != ' ' || quoted)
+        else if (line.compare(i, 2, "\\-") == 0) {
+            text += '-';
+            ++i;
+        } else if (line[i] != ' ' || quoted)
             text += line[i];
     }
-    return std::regex_replace(text, std::regex(R"(\\-)"), "-");
+    return text;
 }
 
-// The tags of the OPTIONS section's paragraphs, ".B \-\-name" or
-// ".BI \-\-name " value"".
+// The tags of the OPTIONS section's paragraphs: ".B \-\-name" or
+// ".BI \-\-name " value"" after ".TP".
 Options pageOptions(const std::string& page)
 {
     Options options;
@@ -60,11 +72,8 @@ Options pageOptions(const std::string& page)
     for (std::string line; std::getline(in, line);) {
         if (line.rfind(".SH", 0) == 0)
             inOptions = line == ".SH OPTIONS";
-        if (inOptions && tagNext && (line.rfind(".B ", 0) == 0 || line.rfind(".BI ", 0) == 0)) {
-            const std::string text = macroText(line);
-            const size_t space = text.find(' ');
-            options[text.substr(0, space)] = space == std::string::npos ? "" : lower(text.substr(space + 1));
-        }
+        if (inOptions && tagNext && (line.rfind(".B ", 0) == 0 || line.rfind(".BI ", 0) == 0))
+            addOption(options, macroText(line));
         tagNext = line == ".TP";
     }
     return options;
@@ -84,7 +93,10 @@ TEST(ManualPage, ListsTheOptionsOfTheUsageAndNamesThisVersion)
     EXPECT_EQ(pageOptions(page), usage);
 
     // ".TH GLASSWAKE 6 DATE "Glasswake 1.0.0" ..." against "glasswake 1.0.0".
-    std::smatch m;
-    ASSERT_TRUE(std::regex_search(page, m, std::regex(R"re(\n\.TH GLASSWAKE 6 \S+ "([^"]+)")re")));
-    EXPECT_EQ(lower(m[1]), lower(versionText()));
+    const size_t start = page.find("\n.TH GLASSWAKE 6 ");
+    ASSERT_NE(start, std::string::npos);
+    const std::string header = page.substr(start + 1, page.find('\n', start + 1) - start - 1);
+    const size_t open = header.find('"'), close = header.find('"', open + 1);
+    ASSERT_NE(close, std::string::npos) << header;
+    EXPECT_EQ(lower(header.substr(open + 1, close - open - 1)), lower(versionText()));
 }
