@@ -7,8 +7,8 @@ source "$(dirname "$0")/lib.bash"
 prefix=$(mktemp -d)
 elsewhere=$(mktemp -d)
 cmake --install "$(dirname "$GAME")" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
-GAME=$prefix/bin/glasswake
-[ -x "$GAME" ] || fail "no launcher in bin/"
+GAME=$prefix/games/glasswake
+[ -x "$GAME" ] || fail "no launcher in games/"
 
 set_clipboard "before"
 cd "$elsewhere"
