@@ -12,6 +12,7 @@
 #include <string>
 
 #include "shell/platform.h"
+#include "shell/platform_sdl_gamepad.h"
 
 namespace platform {
 
@@ -22,11 +23,30 @@ constexpr float DIALOG_WIDTH_DLU = 179.0f;
 constexpr float DIALOG_HEIGHT_DLU = 88.0f;
 constexpr float FONT_PIXELS = 10.0f * 96.0f / 72.0f;
 
+// The dialog draws only when something happens: after each event a few
+// frames let Dear ImGui settle a click or a move; then it sleeps until the
+// next event. While a button or a stick is held it keeps a frame's pace, so
+// navigation repeats.
+constexpr int SETTLE_FRAMES = 3;
+constexpr int BUSY_WAIT_MS = 16;
+constexpr int IDLE_WAIT_MS = 500;
+
 struct DialogUnits {
     float x = 1.75f;  // pixels per horizontal dialog unit (average character width / 4)
     float y = 2.0f;   // pixels per vertical dialog unit (character height / 8)
     ImVec2 at(float dx, float dy) const { return ImVec2(dx * x, dy * y); }
 };
+
+bool inputHeld(const ImGuiIO& io)
+{
+    for (float value : io.NavInputs)
+        if (value > 0.0f)
+            return true;
+    for (bool down : io.MouseDown)
+        if (down)
+            return true;
+    return false;
+}
 
 std::string findFontFile(const char* family)
 {
@@ -94,6 +114,8 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
+    // The d-pad moves between the controls, A presses, B quits (or closes the list).
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableGamepad;
     const std::string fontFile = findFontFile("Arial");
     if (fontFile.empty() || !io.Fonts->AddFontFromFileTTF(fontFile.c_str(), FONT_PIXELS))
         io.Fonts->AddFontDefault();
@@ -135,22 +157,33 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
 
     const char* preview = result.selected >= 0 ? model.modeLabels[static_cast<size_t>(result.selected)].c_str() : "";
     bool done = false;
+    int settle = SETTLE_FRAMES;
+    auto handle = [&](const SDL_Event& event) {
+        settle = SETTLE_FRAMES;
+        ImGui_ImplSDL2_ProcessEvent(&event);
+        const bool popupOpen = ImGui::IsPopupOpen(nullptr, ImGuiPopupFlags_AnyPopup);
+        if (event.type == SDL_CONTROLLERDEVICEADDED || event.type == SDL_CONTROLLERDEVICEREMOVED) {
+            Event ignored;
+            sdl::translateGamepadEvent(event, ignored);  // the game finds the pads open
+        } else if (event.type == SDL_QUIT ||
+                   (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
+            done = true;  // the close box quits
+        } else if (event.type == SDL_KEYDOWN && !popupOpen) {
+            if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
+                result.run = true;  // "Run ... " is the default button
+                done = true;
+            } else if (event.key.keysym.sym == SDLK_ESCAPE) {
+                done = true;
+            }
+        } else if (event.type == SDL_CONTROLLERBUTTONDOWN && event.cbutton.button == SDL_CONTROLLER_BUTTON_B &&
+                   !popupOpen) {
+            done = true;  // B quits, as Escape does (in an open list it only closes the list)
+        }
+    };
     while (!done) {
         SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            ImGui_ImplSDL2_ProcessEvent(&event);
-            if (event.type == SDL_QUIT ||
-                (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
-                done = true;  // the close box quits
-            } else if (event.type == SDL_KEYDOWN && !ImGui::IsPopupOpen(nullptr, ImGuiPopupFlags_AnyPopup)) {
-                if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
-                    result.run = true;  // "Run ... " is the default button
-                    done = true;
-                } else if (event.key.keysym.sym == SDLK_ESCAPE) {
-                    done = true;
-                }
-            }
-        }
+        while (!done && SDL_PollEvent(&event))
+            handle(event);
         if (done)
             break;
 
@@ -205,6 +238,14 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
         glClear(GL_COLOR_BUFFER_BIT);
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
         SDL_GL_SwapWindow(window);
+
+        if (done)
+            break;
+        if (settle > 0)
+            --settle;
+        const int wait = settle > 0 || inputHeld(io) ? BUSY_WAIT_MS : IDLE_WAIT_MS;
+        if (SDL_WaitEventTimeout(&event, wait))
+            handle(event);
     }
 
     ImGui_ImplOpenGL2_Shutdown();
