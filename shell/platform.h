@@ -58,6 +58,8 @@ struct SettingsDialogResult {
 
 // Shows the modal settings dialog in its own small window.
 SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model);
+// Called after every frame the dialog draws (tests drive it from there); nullptr: none.
+void setSettingsDialogFrameHook(void (*hook)());
 
 // --- message boxes -------------------------------------------------------
 

@@ -5,6 +5,7 @@
 
 #include <imgui.h>
 #include <imgui_impl_opengl2.h>
+#include <imgui_internal.h>
 #include <imgui_impl_sdl.h>
 
 #include <GL/gl.h>
@@ -31,11 +32,21 @@ constexpr int SETTLE_FRAMES = 3;
 constexpr int BUSY_WAIT_MS = 16;
 constexpr int IDLE_WAIT_MS = 500;
 
+void (*g_frameHook)() = nullptr;
+
 struct DialogUnits {
     float x = 1.75f;  // pixels per horizontal dialog unit (average character width / 4)
     float y = 2.0f;   // pixels per vertical dialog unit (character height / 8)
     ImVec2 at(float dx, float dy) const { return ImVec2(dx * x, dy * y); }
 };
+
+// A pad in hand shows where the navigation stands (from the start on
+// "Run ... ", the default button), so its first A already presses a control.
+void showNavigationCursor()
+{
+    GImGui->NavDisableHighlight = false;
+    GImGui->NavDisableMouseHover = true;
+}
 
 bool inputHeld(const ImGuiIO& io)
 {
@@ -97,6 +108,8 @@ void groupBox(const DialogUnits& u, const char* label, float x, float y, float w
 }
 
 }  // namespace
+
+void setSettingsDialogFrameHook(void (*hook)()) { g_frameHook = hook; }
 
 SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
 {
@@ -162,6 +175,8 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
         settle = SETTLE_FRAMES;
         ImGui_ImplSDL2_ProcessEvent(&event);
         const bool popupOpen = ImGui::IsPopupOpen(nullptr, ImGuiPopupFlags_AnyPopup);
+        if (event.type == SDL_CONTROLLERBUTTONDOWN)
+            showNavigationCursor();
         if (event.type == SDL_CONTROLLERDEVICEADDED || event.type == SDL_CONTROLLERDEVICEREMOVED) {
             Event ignored;
             sdl::translateGamepadEvent(event, ignored);  // the game finds the pads open
@@ -227,6 +242,7 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
             result.run = true;
             done = true;
         }
+        ImGui::SetItemDefaultFocus();
         ImGui::SetCursorPos(u.at(135, 61));
         if (ImGui::Button("Quit", u.at(24, 21)))
             done = true;
@@ -238,6 +254,8 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
         glClear(GL_COLOR_BUFFER_BIT);
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
         SDL_GL_SwapWindow(window);
+        if (g_frameHook)
+            g_frameHook();
 
         if (done)
             break;

@@ -5,6 +5,8 @@
 
 #include <SDL2/SDL.h>
 
+#include <vector>
+
 #include "game/game_rules.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
@@ -12,6 +14,7 @@
 #include "shell/pause.h"
 #include "shell/platform.h"
 #include "shell/window.h"
+#include "support/gl_fixture.h"
 
 namespace {
 
@@ -271,6 +274,81 @@ TEST_F(Gamepad, DrainingContactRumblesThePadForAMoment)
     EXPECT_EQ(g_lastRumble, 0);
     rules.updateEntities();
     EXPECT_GT(g_lastRumble, 0);
+}
+
+namespace {
+
+// The settings dialog's own frames drive the pad: from the third frame on,
+// every fourth frame the next button goes down and two frames later up.
+struct DialogScript {
+    SDL_Joystick* pad = nullptr;
+    std::vector<SDL_GameControllerButton> presses;
+    int frame = 0;
+};
+DialogScript g_script;
+
+void stepDialogScript()
+{
+    const int at = g_script.frame++ - 2;
+    if (at < 0 || at / 4 >= static_cast<int>(g_script.presses.size()))
+        return;
+    const SDL_GameControllerButton button = g_script.presses[static_cast<size_t>(at / 4)];
+    if (at % 4 == 0)
+        SDL_JoystickSetVirtualButton(g_script.pad, button, 1);
+    else if (at % 4 == 2)
+        SDL_JoystickSetVirtualButton(g_script.pad, button, 0);
+}
+
+}  // namespace
+
+TEST_F(Gamepad, SettingsDialogWorksWithThePadAlone)
+{
+    if (!glContextAvailable())
+        GTEST_SKIP() << "no display";
+    // The dialog makes a context of its own; the other GL tests need theirs back.
+    SDL_Window* testWindow = SDL_GL_GetCurrentWindow();
+    SDL_GLContext testContext = SDL_GL_GetCurrentContext();
+    platform::SettingsDialogModel model;
+    model.caption = "pad test";
+    model.modeLabels = {" 640 x 480       ", " 1024 x 768       ", " 1280 x 720  (16:9)", " 1600 x 900  (16:9)"};
+    model.selected = 2;
+    auto run = [&](std::vector<SDL_GameControllerButton> presses) {
+        g_script = DialogScript{joystick, std::move(presses), 0};
+        platform::setSettingsDialogFrameHook(stepDialogScript);
+        const platform::SettingsDialogResult result = platform::runSettingsDialog(model);
+        platform::setSettingsDialogFrameHook(nullptr);
+        for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b)
+            SDL_JoystickSetVirtualButton(joystick, b, 0);
+        pump();
+        return result;
+    };
+    using B = SDL_GameControllerButton;
+
+    // A at once presses "Run ... ", the default button.
+    platform::SettingsDialogResult r = run({SDL_CONTROLLER_BUTTON_A});
+    EXPECT_TRUE(r.run);
+    EXPECT_EQ(r.selected, 2);
+
+    // Up to the list, open it, one line down, take it, down to "Run ... ", press.
+    const B up = SDL_CONTROLLER_BUTTON_DPAD_UP;
+    const B down = SDL_CONTROLLER_BUTTON_DPAD_DOWN;
+    const B a = SDL_CONTROLLER_BUTTON_A;
+    r = run({up, up, a, down, a, down, down, a});
+    EXPECT_TRUE(r.run);
+    EXPECT_EQ(r.selected, 3);
+    EXPECT_TRUE(r.antialiased);
+    EXPECT_FALSE(r.windowed);
+
+    // Check boxes toggle with A; B in the open list only closes it; B quits.
+    r = run({up, a, SDL_CONTROLLER_BUTTON_DPAD_RIGHT, a, up, a, up, SDL_CONTROLLER_BUTTON_B,
+             SDL_CONTROLLER_BUTTON_B});
+    EXPECT_FALSE(r.run);
+    EXPECT_EQ(r.selected, 2);
+    EXPECT_FALSE(r.antialiased);
+    EXPECT_TRUE(r.windowed);
+    EXPECT_TRUE(r.force169);
+
+    SDL_GL_MakeCurrent(testWindow, testContext);
 }
 
 TEST(GamepadMapping, DeadZoneAndEdgesOfAnyWindow)
