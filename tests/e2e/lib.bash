@@ -7,6 +7,12 @@ DIALOG_NAME="Glasswake by Vexa - 2009"
 GAME_NAME="Glasswake - Vexa 2009"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 export LIBGL_ALWAYS_SOFTWARE=1
+# The game remembers the dialog's choices; each test keeps them in folders of
+# its own, away from the tester's and from the other tests'.
+GW_TEST_HOME=$(mktemp -d)
+export XDG_CONFIG_HOME=$GW_TEST_HOME/config
+export XDG_STATE_HOME=$GW_TEST_HOME/state
+trap 'rm -rf "$GW_TEST_HOME"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -37,10 +43,13 @@ wait_exit() {
 
 press() { xdotool windowfocus --sync "$1" 2>/dev/null || true; xdotool key --clearmodifiers "$2"; }
 
-start_game() {
-  "$GAME" &
+start_game() {  # start_game [OPTION]...
+  "$GAME" "$@" &
   GAME_PID=$!
-  trap 'kill -9 $GAME_PID 2>/dev/null || true' EXIT
+  trap 'kill -9 $GAME_PID 2>/dev/null || true; rm -rf "$GW_TEST_HOME"' EXIT
 }
+
+# json_number FILE KEY -> the number of "KEY" on the file's last line
+json_number() { tail -n 1 "$1" | sed -n "s/.*\"$2\":\([-0-9.e+]*\).*/\1/p"; }
 
 set_clipboard() { printf "%s" "$1" | xclip -selection clipboard -i >/dev/null 2>&1; }
