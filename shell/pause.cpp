@@ -1,5 +1,7 @@
 #include "shell/pause.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 #include "render/renderer.h"
@@ -21,6 +23,8 @@ int g_heldHeight = 0;
 // Text height as a fraction of the window height, and its outline's width in ems.
 constexpr double PAUSED_TEXT_HEIGHT = 0.12;
 constexpr double OUTLINE_EMS = 0.035;
+// Rest between two passes while paused: a resume is seen within 10 ms.
+constexpr useconds_t PAUSED_PASS_REST_US = 10000;
 
 void windowSize(int& width, int& height)
 {
@@ -202,6 +206,8 @@ void drawFrameOrPause()
         drawHeldFrame();
         if (ending)
             drawExitFade();
+        else
+            usleep(PAUSED_PASS_REST_US);  // a still picture need not cost a whole core
         return;
     }
     drawFrame();
