@@ -101,7 +101,8 @@ void drawPausedText(int width, int height)
 
 }  // namespace
 
-void requestPauseToggle() { pauseToggleRequested = true; }
+// Two presses before the next pass cancel out, as they would a pass apart.
+void requestPauseToggle() { pauseToggleRequested = !pauseToggleRequested; }
 
 void holdFrameClock()
 {

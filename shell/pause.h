@@ -12,7 +12,7 @@ extern bool paused;
 extern bool pauseToggleRequested;
 extern double pausedSeconds;  // wall time spent paused in this run
 
-// The pause begins or ends at the next pass of the message loop.
+// P or Start: the pause begins or ends at the next pass of the message loop.
 void requestPauseToggle();
 // One pass of the message loop while the window is active: drawFrame, or
 // while paused the held frame (and the exit fade once Escape was pressed).

@@ -3,6 +3,7 @@
 set -euo pipefail
 
 GAME=$1
+WINDOW_LIT=${3:-}  # x11_window_lit: the share of a window's pixels that are not black
 DIALOG_NAME="Glasswake by Vexa - 2009"
 GAME_NAME="Glasswake - Vexa 2009"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
@@ -23,6 +24,17 @@ wait_window() {
     id=$(xdotool search --name "$name" 2>/dev/null | head -n 1 || true)
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
+  done
+  return 1
+}
+
+# wait_drawn WINDOW SECONDS: until a frame is on screen (the loader's is black)
+wait_drawn() {
+  local lit
+  for _ in $(seq $(($2 * 5))); do
+    lit=$("$WINDOW_LIT" "$1" 2>/dev/null || echo 0)
+    awk -v lit="$lit" 'BEGIN { exit !(lit > 0.2) }' && return 0
+    sleep 0.2
   done
   return 1
 }

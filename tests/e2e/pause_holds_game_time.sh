@@ -8,7 +8,11 @@ source "$(dirname "$0")/lib.bash"
 export GLASSWAKE_EXIT_REPORT=$GW_TEST_HOME/exit-report
 start_game --skip-dialog --windowed --size 320x180
 window=$(wait_window "$GAME_NAME" 30) || fail "no game window"
-sleep 2
+# Keys reach the game only once it draws frames.
+wait_drawn "$window" 60 || fail "no frame drawn"
+# The right button keeps life full, so no restart sets the game clock back.
+xdotool mousemove 150 120 mousedown 3
+sleep 1
 press "$window" p
 paused_at=$(date +%s.%N)
 sleep 4
@@ -18,6 +22,7 @@ sleep 2
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended early"
 press "$window" Escape
 wait_exit "$GAME_PID" 30
+xdotool mouseup 3
 [ "$EXIT_CODE" -eq 0 ] || fail "exit code $EXIT_CODE"
 [ -s "$GLASSWAKE_EXIT_REPORT" ] || fail "no exit report"
 cat "$GLASSWAKE_EXIT_REPORT"

@@ -9,6 +9,7 @@
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/pause.h"
+#include "shell/window.h"
 #include "support/gl_fixture.h"
 
 namespace {
@@ -100,6 +101,25 @@ TEST_F(PauseClock, EscapeWhilePausedStillRunsTheFade)
     EXPECT_GT(exitFadeLevel(demoTime - endStart), 0.5);
     EXPECT_NEAR(rules.time, 0.11, 1e-9);
     releaseFrameClock();
+}
+
+TEST(PauseKey, EachPressOfPTogglesAndHeldKeysDoNotRepeat)
+{
+    auto key = [](platform::EventType type) {
+        platform::Event e;
+        e.type = type;
+        e.virtualKey = VK_PAUSE_KEY;
+        windowProc(e);
+    };
+    pauseToggleRequested = false;
+    key(platform::EventType::KeyDown);
+    EXPECT_TRUE(pauseToggleRequested);
+    key(platform::EventType::KeyDown);  // the key repeating while held
+    EXPECT_TRUE(pauseToggleRequested);
+    key(platform::EventType::KeyUp);
+    key(platform::EventType::KeyDown);  // pressed again before the next pass: nothing to do
+    key(platform::EventType::KeyUp);
+    EXPECT_FALSE(pauseToggleRequested);
 }
 
 namespace {
