@@ -70,6 +70,10 @@ constexpr int SCENERY_WARMUP_DRAWS = 100;
 constexpr uint32_t GLOW_SEED = 42342461;
 constexpr double FIRE_SEED_SCALE = 42342342343424.0;
 
+// Called each time a contact drains life (the shell rumbles a pad with it).
+// Null by default; nothing in the rules depends on it.
+extern void (*onContactDrain)();
+
 class GameRules {
 public:
     // Clock and camera path.

@@ -61,6 +61,8 @@ struct DisplaySizes {
 // What "Run ... " makes of the dialog's state.
 DisplaySizes sizesForChoice(const SettingsChoice& choice);
 
-// Lists the modes, runs the settings dialog and sets the sizes above; ends
-// the process with exit code 0 when the user quits.
+// Runs the settings dialog, preset from the remembered choices and the
+// command line (or skips it with --skip-dialog), remembers what "Run ... "
+// chose and sets the sizes above; ends the process with exit code 0 when the
+// user quits.
 void runSettingsDialog();

@@ -5,6 +5,7 @@
 
 #include "game/part_game.h"
 #include "shell/frame_loop.h"
+#include "shell/pause.h"
 
 std::string exitReportLine()
 {
@@ -15,9 +16,11 @@ std::string exitReportLine()
         return line;
     }
     const GameRules& rules = game->rules;
+    // Wall time runs on from the start of the first frame; demo time leaves out the pauses.
     std::snprintf(line, sizeof line,
-                  "{\"demo_time\":%.6f,\"game_time\":%.6f,\"frames\":%d,\"score\":%.0f,\"life\":%.6f}",
-                  demoTime, rules.time, rules.frameCount, rules.score, rules.life);
+                  "{\"demo_time\":%.6f,\"game_time\":%.6f,\"frames\":%d,\"score\":%.0f,\"life\":%.6f,"
+                  "\"paused_time\":%.6f,\"wall_time\":%.6f}",
+                  demoTime, rules.time, rules.frameCount, rules.score, rules.life, pausedSeconds, frameTimer.read());
     return line;
 }
 

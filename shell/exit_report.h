@@ -2,7 +2,8 @@
 //
 // When the environment variable GLASSWAKE_EXIT_REPORT names a file, the game
 // appends one JSON line to it as it ends (after the exit fade or when the
-// window closes): the shell's clock, the game's clock and state. Without the
+// window closes): the shell's clock, the game's clock and state, the time
+// spent paused and the wall time since the first frame. Without the
 // variable nothing is written.
 #pragma once
 

@@ -8,6 +8,7 @@
 #include "shell/dev_aids.h"
 #include "shell/display_settings.h"
 #include "shell/exit_report.h"
+#include "shell/gamepad.h"
 #include "shell/part_start.h"
 #include "shell/platform.h"
 #include "shell/window.h"
@@ -150,14 +151,15 @@ void drawFrame()
     int cursorX = 0;
     int cursorY = 0;
     platform::cursorPosition(cursorX, cursorY);
+    steerWithGamepad(cursorX, cursorY);
 
     frameDelta = measureFrameDelta();
 
     frameInputs.mouseX = mouseXFromCursor(cursorX);
     frameInputs.mouseY = mouseYFromCursor(cursorY);
     frameInputs.wheel = wheel;
-    frameInputs.leftButton = leftButton ? 1 : 0;
-    frameInputs.rightButton = rightButton ? 1 : 0;
+    frameInputs.leftButton = leftButton || gamepad.fireHeld() ? 1 : 0;
+    frameInputs.rightButton = rightButton || gamepad.rightHeld() ? 1 : 0;
 
     demoTime += frameDelta;
     frameInputs.time = demoTime;

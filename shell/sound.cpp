@@ -21,6 +21,7 @@ struct SoundState {
 };
 
 SoundState g_sound;
+bool g_soundEnabled = true;
 
 void freeSample(std::unique_ptr<FSOUND_SAMPLE>& slot)
 {
@@ -70,10 +71,27 @@ int mixerVolume(int fsoundVolume)
 
 int musicMixerChannel() { return g_sound.musicChannel; }
 
+void setSoundEnabled(bool enabled) { g_soundEnabled = enabled; }
+
+void pauseSound(bool paused)
+{
+    if (!g_sound.open)
+        return;
+    if (paused) {
+        Mix_Pause(-1);
+        Mix_PauseMusic();
+    } else {
+        Mix_Resume(-1);
+        Mix_ResumeMusic();
+    }
+}
+
 bool FSOUND_Init(int mixRate, int channels, unsigned flags)
 {
     if (g_sound.open)
         return true;
+    if (!g_soundEnabled)
+        return false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     Mix_Init(MIX_INIT_MP3);

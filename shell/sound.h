@@ -53,6 +53,12 @@ bool FSOUND_SetVolume(int channel, int volume);
 // starts again from its beginning.
 bool FSOUND_SetCurrentPosition(int channel, unsigned position);
 
+// Not part of FSOUND: the player's controls over the whole sound.
+// Disabled before FSOUND_Init, no device opens and the game runs silent.
+void setSoundEnabled(bool enabled);
+// Holds every channel and the stream where they are, or lets them go on.
+void pauseSound(bool paused);
+
 // Maps an FSOUND volume (0 ... 255) onto the mixer's 0 ... 128.
 int mixerVolume(int fsoundVolume);
 // The mixer channel that FSOUND channel 0 stands for (FSOUND_STREAM_CHANNEL
