@@ -203,14 +203,15 @@ TEST(ReplayFile, DamageInEachPartIsRefusedWithItsReason)
     std::vector<uint8_t> counted = good;  // the trailer counts one frame too many
     counted[l.trailer + 8] = 131;
     refusedWith(counted, l.trailer, good.size(), "it counts 131 frames, the file holds 130");
-    std::vector<uint8_t> header = good;  // a render width of 0
-    const size_t renderWidth = 14 + 1 + 15 + 1 + 4 * 4;
-    std::memset(&header[renderWidth], 0, 4);
-    refusedWith(header, 0, l.headerEnd, "bad window or render size");
+    Replay noWidth = sampleReplay();  // a render width of 0, written with a sound hash
+    noWidth.header.settings.renderWidth = 0;
+    Replay out;
+    const ReplayReadResult zero = read(encodeInBlocks(noWidth, 50), out);
+    EXPECT_EQ(zero.status, ReplayStatus::Damaged);
+    EXPECT_NE(zero.error.find("bad window or render size"), std::string::npos) << zero.error;
 
     std::vector<uint8_t> trailing = good;
     trailing.push_back(0);
-    Replay out;
     EXPECT_NE(read(trailing, out).error.find("after the trailer"), std::string::npos);
 }
 
@@ -237,8 +238,9 @@ TEST(ReplayFile, ForeignNewerAndCutFilesAreTold)
         EXPECT_EQ(c.status, ReplayStatus::Incomplete) << cut;
         EXPECT_EQ(out.frames.size(), cut >= l.trailer ? 130u : 100u) << cut;
         EXPECT_FALSE(out.complete);
-        if (cut == l.trailer)
+        if (cut == l.trailer) {
             EXPECT_NE(c.error.find("without its trailer after 130 frames"), std::string::npos) << c.error;
+        }
     }
     std::vector<uint8_t> headerOnly(good.begin(), good.begin() + 30);
     EXPECT_EQ(read(headerOnly, out).status, ReplayStatus::Incomplete);
