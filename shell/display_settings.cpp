@@ -13,6 +13,7 @@ int32_t renderHeight = 0;
 bool fullscreen = true;
 bool antialiased = true;
 std::vector<DisplayMode> displayModes;
+SettingsChoice settingsChoice;
 
 static const char* const DIALOG_CAPTION = "              Glasswake by Vexa - 2009 ";
 
@@ -106,6 +107,7 @@ void runSettingsDialog()
     choice.antialiased = result.antialiased;
     choice.force169 = result.force169;
 
+    settingsChoice = choice;
     const DisplaySizes sizes = sizesForChoice(choice);
     fullscreen = sizes.fullscreen;
     antialiased = sizes.antialiased;

@@ -61,6 +61,9 @@ struct DisplaySizes {
 // What "Run ... " makes of the dialog's state.
 DisplaySizes sizesForChoice(const SettingsChoice& choice);
 
+// The choice the sizes above were made from (a replay records it).
+extern SettingsChoice settingsChoice;
+
 // Lists the modes, runs the settings dialog and sets the sizes above; ends
 // the process with exit code 0 when the user quits.
 void runSettingsDialog();

@@ -10,6 +10,7 @@
 #include "shell/exit_report.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
+#include "shell/replay_session.h"
 
 bool active = true;
 bool keys[256] = {};
@@ -238,18 +239,24 @@ int glasswakeMain(int argc, const char* const* argv)
         std::fprintf(stderr, "Glasswake needs a graphical display.\n");
         return 0;
     }
+    if (const int code = prepareReplaySession(); code >= 0)
+        return code;
     // Asset folders are opened by relative name; they sit beside the executable.
     if (chdir(platform::executableDirectory().c_str()) != 0)
         std::fprintf(stderr, "Glasswake: cannot enter %s\n", platform::executableDirectory().c_str());
 
     enumerateDisplayModes();
-    runSettingsDialog();
+    if (replayPlaybackActive())
+        applyReplaySettings();
+    else
+        runSettingsDialog();
 
     if (!createGLWindow(WINDOW_TITLE, windowWidth, windowHeight, 32, fullscreen))
         return 0;
     platform::disableScreenSaver();
 
     const int code = runMessageLoop();
+    replayRunEnded(ReplayEnding::WindowClosed);
     writeExitReport();
     killGLWindow();
     return code;
