@@ -10,6 +10,12 @@ export LIBGL_ALWAYS_SOFTWARE=1
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The game records every run into the state folder: keep the tests' runs
+# out of the user's.
+export XDG_STATE_HOME=$(mktemp -d)
+cleanup() { rm -rf "$XDG_STATE_HOME"; }
+trap cleanup EXIT
+
 # wait_window NAME SECONDS -> prints the window id
 wait_window() {
   local name=$1 seconds=$2 id
@@ -40,7 +46,7 @@ press() { xdotool windowfocus --sync "$1" 2>/dev/null || true; xdotool key --cle
 start_game() {
   "$GAME" &
   GAME_PID=$!
-  trap 'kill -9 $GAME_PID 2>/dev/null || true' EXIT
+  trap 'kill -9 $GAME_PID 2>/dev/null || true; cleanup' EXIT
 }
 
 set_clipboard() { printf "%s" "$1" | xclip -selection clipboard -i >/dev/null 2>&1; }
