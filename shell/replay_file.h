@@ -57,8 +57,9 @@ constexpr uint16_t REPLAY_FORMAT_VERSION = 1;
 constexpr double REPLAY_MAX_DELTA = 86400.0;
 constexpr double REPLAY_MAX_INPUT = 1.0e6;
 constexpr int32_t REPLAY_MAX_SIZE = 16384;
-// Files larger than this are refused before they are read (days of play).
-constexpr size_t REPLAY_MAX_FILE_BYTES = size_t(512) << 20;
+// Files larger than this are refused before they are read: days of play at
+// 60 fps, hours at a thousand.
+constexpr size_t REPLAY_MAX_FILE_BYTES = size_t(256) << 20;
 
 struct ReplaySettings {
     bool fullscreen = true;
@@ -103,7 +104,7 @@ enum class ReplayEnding : uint8_t { ExitFade = 0, WindowClosed = 1 };
 
 struct ReplayTrailer {
     uint32_t frames = 0;
-    double demoTime = 0.0;  // the shell's clock: the sum of the deltas
+    double demoTime = 0.0;  // the sum of the recorded deltas, in order
     double gameTime = 0.0;
     double score = 0.0;
     double life = 0.0;

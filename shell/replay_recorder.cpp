@@ -32,6 +32,7 @@ bool ReplayRecorder::open(const std::string& path, const ReplayHeader& header, s
     }
     encoder_ = ReplayEncoder{};
     bufferedSeconds_ = 0.0;
+    seconds_ = 0.0;
     levelsEnded_ = 0;
     encoder_.header(header);
     if (!writeOut()) {
@@ -50,6 +51,7 @@ void ReplayRecorder::record(const ReplayFrame& frame, int levelsEnded)
         flush();
     }
     encoder_.frame(frame);
+    seconds_ += frame.delta;
     bufferedSeconds_ += frame.delta;
     if (bufferedSeconds_ >= flushSeconds)
         flush();

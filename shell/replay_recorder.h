@@ -33,6 +33,8 @@ public:
 
     bool isOpen() const { return fd_ >= 0; }
     uint32_t frames() const { return encoder_.framesWritten() + encoder_.framesInBlock(); }
+    // The recorded deltas summed in order, as a replay's clock sums them.
+    double seconds() const { return seconds_; }
     // Why the recording stopped early; empty while it runs.
     const std::string& failure() const { return failure_; }
 
@@ -42,6 +44,7 @@ private:
     int fd_ = -1;
     ReplayEncoder encoder_;
     double bufferedSeconds_ = 0.0;
+    double seconds_ = 0.0;
     int levelsEnded_ = 0;
     std::string failure_;
 

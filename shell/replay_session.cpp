@@ -205,7 +205,7 @@ void replayRunEnded(ReplayEnding how)
     const GameRules& rules = game()->rules;
     ReplayTrailer t;
     t.frames = g_session.recorder.frames();
-    t.demoTime = demoTime;
+    t.demoTime = g_session.recorder.seconds();
     t.gameTime = rules.time;
     t.score = rules.score;
     t.life = rules.life;
