@@ -324,7 +324,6 @@ ReplayReadResult readTrailer(Bytes& in, Replay& out, const ReplayReadOptions& op
                        std::to_string(out.frames.size()));
     if (in.left() != 0)
         return damaged("damaged: unexpected bytes after the trailer");
-    out.complete = true;
     return {};
 }
 
@@ -414,6 +413,7 @@ ReplayReadResult readReplay(const uint8_t* data, size_t size, Replay& out, Repla
         return r;
     if (out.trailer.ending == ReplayEnding::ExitFade && !fadeSeen)
         return damaged("damaged trailer: it ends by the exit fade, but no frame begins it");
+    out.complete = true;
     return {};
 }
 

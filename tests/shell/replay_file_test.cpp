@@ -210,6 +210,12 @@ TEST(ReplayFile, DamageInEachPartIsRefusedWithItsReason)
     EXPECT_EQ(zero.status, ReplayStatus::Damaged);
     EXPECT_NE(zero.error.find("bad window or render size"), std::string::npos) << zero.error;
 
+    Replay noFade = sampleReplay();  // ends by the exit fade, yet no frame began it
+    noFade.frames[128].fadeStarts = false;
+    const ReplayReadResult fade = read(encodeInBlocks(noFade, 50), out);
+    EXPECT_NE(fade.error.find("no frame begins it"), std::string::npos) << fade.error;
+    EXPECT_FALSE(out.complete);
+
     std::vector<uint8_t> trailing = good;
     trailing.push_back(0);
     EXPECT_NE(read(trailing, out).error.find("after the trailer"), std::string::npos);
