@@ -5,15 +5,14 @@
 // reader's stated allocation budget (8 * N + 64 KiB for N bytes, counted
 // through the sanitizer's allocation hooks). A file read whole or in part
 // (its header complete) must encode back to one that reads the same, byte
-// for byte where the hashes were checked; and a few of its frames run
-// through the rules, which must cope with any value the reader lets through.
+// for byte where the hashes were checked. (The rules' side of the value
+// limits is a unit test: they are too slow to run for every input here.)
 #include <sanitizer/allocator_interface.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "game/replay_simulation.h"
 #include "shell/replay_file.h"
 
 namespace {
@@ -78,9 +77,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (r2.status != r.status || encodeReplay(reread) != again)
             __builtin_trap();
 
-        ReplaySimulation simulation(replay);
-        for (int i = 0; i < 8 && !simulation.done(); ++i)
-            simulation.step();
     }
     return 0;
 }

@@ -209,3 +209,31 @@ TEST(ReplayRecorder, FlushesEverySecondAndAtLevelEndsSoACrashKeepsTheRest)
     ReplayRecorder nowhere;
     EXPECT_FALSE(nowhere.open(tempPath("no/such/folder/x.gwreplay"), header, error));
 }
+
+TEST(ReplayRun, TheLargestValuesAReplayMayHoldRunThroughTheRules)
+{
+    // What the reader lets through must be safe for the rules: a day-long
+    // frame, an empty one, the cursor a million units out either way.
+    Replay replay;
+    replay.header.levelSeed = 99;
+    replay.header.settings.windowWidth = replay.header.settings.windowHeight = 1;
+    const double deltas[] = {0.0, 1.0 / 60.0, REPLAY_MAX_DELTA, 1.0 / 60.0, REPLAY_MAX_DELTA};
+    for (int i = 0; i < 200; ++i) {
+        ReplayFrame f;
+        f.delta = deltas[i % 5];
+        f.mouseX = (i % 3 - 1) * REPLAY_MAX_INPUT;
+        f.mouseY = (i % 2 ? 1 : -1) * REPLAY_MAX_INPUT;
+        f.wheel = REPLAY_MAX_INPUT;
+        f.leftButton = true;
+        f.rightButton = i % 4 == 0;
+        replay.frames.push_back(f);
+    }
+    ReplaySimulation simulation(replay);
+    while (!simulation.done()) {
+        simulation.step();
+        const GameRules& r = simulation.rules;
+        ASSERT_TRUE(std::isfinite(r.time) && std::isfinite(r.score) && std::isfinite(r.life) &&
+                    std::isfinite(r.lane) && std::isfinite(r.roll) && std::isfinite(r.bank));
+    }
+    EXPECT_GT(simulation.rules.levelsCompleted + simulation.rules.levelsLost, 0);
+}
