@@ -53,7 +53,9 @@ void ReplayRecorder::record(const ReplayFrame& frame, int levelsEnded)
     encoder_.frame(frame);
     seconds_ += frame.delta;
     bufferedSeconds_ += frame.delta;
-    if (bufferedSeconds_ >= flushSeconds)
+    // Flushed when the buffer would be a second old by the next frame, were
+    // that to take as long as this one: slow frames are each written out.
+    if (bufferedSeconds_ + frame.delta >= flushSeconds)
         flush();
 }
 

@@ -1,8 +1,9 @@
 // replay_recorder.h - writes a replay file while the game runs.
 //
 // Frames collect in memory and go to the file as one block at least once a
-// second of play and at the end of every level, so a crash or a kill loses
-// at most the last second; a normal end adds the trailer. The file is written
+// second of play (every frame when frames are slow) and at the end of every
+// level, so a crash or a kill loses at most the last second; a normal end
+// adds the trailer. The file is written
 // in place (no temporary name to rename at the end): a run that crashes is
 // still the last run, kept up to its last block. An exclusive lock keeps a
 // second game from writing into the same file at the same time.
