@@ -55,7 +55,8 @@ void ReplayRecorder::record(const ReplayFrame& frame, int levelsEnded)
     bufferedSeconds_ += frame.delta;
     // Flushed when the buffer would be a second old by the next frame, were
     // that to take as long as this one: slow frames are each written out.
-    if (bufferedSeconds_ + frame.delta >= flushSeconds)
+    // The first frame goes at once, as nothing tells yet how long the next takes.
+    if (bufferedSeconds_ + frame.delta >= flushSeconds || encoder_.framesWritten() == 0)
         flush();
 }
 

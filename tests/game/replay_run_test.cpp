@@ -188,17 +188,19 @@ TEST(ReplayRecorder, FlushesEverySecondAndAtLevelEndsSoACrashKeepsTheRest)
     ReplayFrame frame;
     frame.delta = 0.25;
     recorder.record(frame, 0);
+    EXPECT_EQ(framesOnDisk(), 1u);  // the first frame goes at once
     recorder.record(frame, 0);
-    EXPECT_EQ(framesOnDisk(), 0u);  // half a second buffered
     recorder.record(frame, 0);
-    EXPECT_EQ(framesOnDisk(), 3u);  // a second old by the next frame: out
+    EXPECT_EQ(framesOnDisk(), 1u);  // half a second buffered
     recorder.record(frame, 0);
-    EXPECT_EQ(framesOnDisk(), 3u);
-    recorder.record(frame, 1);  // the frame before ended a level
+    EXPECT_EQ(framesOnDisk(), 4u);  // a second old by the next frame: out
+    recorder.record(frame, 0);
     EXPECT_EQ(framesOnDisk(), 4u);
+    recorder.record(frame, 1);  // the frame before ended a level
+    EXPECT_EQ(framesOnDisk(), 5u);
     frame.delta = 2.0;  // slow frames go out one by one
     recorder.record(frame, 1);
-    EXPECT_EQ(framesOnDisk(), 6u);
+    EXPECT_EQ(framesOnDisk(), 7u);
 
     // Another game cannot write into the file while this one records.
     ReplayRecorder second;
@@ -207,7 +209,7 @@ TEST(ReplayRecorder, FlushesEverySecondAndAtLevelEndsSoACrashKeepsTheRest)
 
     // A crash: the recorder is gone without its trailer.
     recorder.close();
-    EXPECT_EQ(framesOnDisk(), 6u);
+    EXPECT_EQ(framesOnDisk(), 7u);
     std::remove(path.c_str());
 
     ReplayRecorder nowhere;
