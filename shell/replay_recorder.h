@@ -34,6 +34,7 @@ public:
 
     bool isOpen() const { return fd_ >= 0; }
     uint32_t frames() const { return encoder_.framesWritten() + encoder_.framesInBlock(); }
+    uint32_t framesFlushed() const { return encoder_.framesWritten(); }
     // The recorded deltas summed in order, as a replay's clock sums them.
     double seconds() const { return seconds_; }
     // Why the recording stopped early; empty while it runs.
