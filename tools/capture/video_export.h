@@ -7,8 +7,10 @@
 // i / fps left it (frames no video frame shows run without drawing). The
 // pictures are rendered off screen at the video's size. The sound track is
 // the game's own: its sound calls during the run, logged with their times and
-// mixed offline (shell/sound_offline.h). Debian's ffmpeg encodes: H.264 with
-// AAC in .mp4, VP9 with Opus in .webm; it is this tool's dependency only.
+// mixed offline (shell/sound_offline.h) into a scratch WAV file first (about
+// 10 MB a minute of play), from a pass of the rules alone; the drawn pass
+// must make the same calls. Debian's ffmpeg encodes: H.264 with AAC in .mp4,
+// VP9 with Opus in .webm; it is this tool's dependency only.
 #pragma once
 
 #include <cstdint>
