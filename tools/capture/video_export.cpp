@@ -423,7 +423,8 @@ int exportReplayVideo(const VideoExportOptions& o)
     const bool encoded = encoder.finish();
     const double took = now() - start;
     delete game;
-    gl.close();
+    // The window and its context stay until the process ends: closing them
+    // unloads the GL driver, whose unreachable caches then read as leaks.
 
     auto discard = [&](const std::string& why) {
         std::error_code ignored;
