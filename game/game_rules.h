@@ -105,6 +105,11 @@ public:
 
     GameSound sound;
 
+    // Bookkeeping for replays and checks; no rule reads it.
+    int32_t levelsCompleted = 0;
+    int32_t levelsLost = 0;
+    uint32_t levelSeed = 0;  // the generator state the current level was laid out from
+
     // Starts a level: rewinds the music, lays out the 337 records, resets
     // life, time, steering and the fire latch.
     void buildLevel();

@@ -31,6 +31,8 @@ packages=(
   xdotool
   xclip
   x11-utils
+  # the capture tool's video export (never a dependency of the game or its package)
+  ffmpeg
   # packaging: the menu entry's checker, Debian's package checker
   desktop-file-utils
   lintian

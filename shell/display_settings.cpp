@@ -15,6 +15,7 @@ int32_t renderHeight = 0;
 bool fullscreen = true;
 bool antialiased = true;
 std::vector<DisplayMode> displayModes;
+SettingsChoice settingsChoice;
 
 static const char* const DIALOG_CAPTION = "              Glasswake by Vexa - 2009 ";
 
@@ -125,6 +126,7 @@ void runSettingsDialog()
     if (!commandLine.skipDialog)
         saveRememberedSettings(rememberedFromChoice(choice, offered));
 
+    settingsChoice = choice;
     const DisplaySizes sizes = sizesForChoice(choice);
     fullscreen = sizes.fullscreen;
     antialiased = sizes.antialiased;

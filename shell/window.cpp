@@ -13,6 +13,7 @@
 #include "shell/gamepad.h"
 #include "shell/pause.h"
 #include "shell/sound.h"
+#include "shell/replay_session.h"
 
 bool active = true;
 bool keys[256] = {};
@@ -254,6 +255,8 @@ int glasswakeMain(int argc, const char* const* argv)
         std::fprintf(stderr, "Glasswake needs a graphical display.\n");
         return 0;
     }
+    if (const int code = prepareReplaySession(); code >= 0)
+        return code;
     startGamepads();
     if (commandLine.noSound)
         setSoundEnabled(false);
@@ -262,13 +265,17 @@ int glasswakeMain(int argc, const char* const* argv)
         std::fprintf(stderr, "Glasswake: cannot enter %s\n", platform::executableDirectory().c_str());
 
     enumerateDisplayModes();
-    runSettingsDialog();
+    if (replayPlaybackActive())
+        applyReplaySettings();
+    else
+        runSettingsDialog();
 
     if (!createGLWindow(WINDOW_TITLE, windowWidth, windowHeight, 32, fullscreen))
         return 0;
     platform::disableScreenSaver();
 
     const int code = runMessageLoop();
+    replayRunEnded(ReplayEnding::WindowClosed);
     writeExitReport();
     killGLWindow();
     return code;

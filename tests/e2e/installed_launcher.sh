@@ -13,7 +13,7 @@ GAME=$prefix/games/glasswake
 set_clipboard "before"
 cd "$elsewhere"
 start_game
-trap 'kill -9 $GAME_PID 2>/dev/null || true; rm -rf "$prefix" "$elsewhere"' EXIT
+trap 'kill -9 $GAME_PID 2>/dev/null || true; rm -rf "$prefix" "$elsewhere" "$GW_TEST_HOME"' EXIT
 dialog=$(wait_window "$DIALOG_NAME" 30) || fail "no settings dialog"
 press "$dialog" Return
 window=$(wait_window "$GAME_NAME" 30) || fail "no game window"

@@ -8,12 +8,13 @@ DIALOG_NAME="Glasswake by Vexa - 2009"
 GAME_NAME="Glasswake - Vexa 2009"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 export LIBGL_ALWAYS_SOFTWARE=1
-# The game remembers the dialog's choices; each test keeps them in folders of
-# its own, away from the tester's and from the other tests'.
+# The game remembers the dialog's choices and records every run; each test
+# keeps them in folders of its own, away from the tester's and the other tests'.
 GW_TEST_HOME=$(mktemp -d)
 export XDG_CONFIG_HOME=$GW_TEST_HOME/config
 export XDG_STATE_HOME=$GW_TEST_HOME/state
-trap 'rm -rf "$GW_TEST_HOME"' EXIT
+cleanup() { rm -rf "$GW_TEST_HOME"; }
+trap cleanup EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -58,7 +59,7 @@ press() { xdotool windowfocus --sync "$1" 2>/dev/null || true; xdotool key --cle
 start_game() {  # start_game [OPTION]...
   "$GAME" "$@" &
   GAME_PID=$!
-  trap 'kill -9 $GAME_PID 2>/dev/null || true; rm -rf "$GW_TEST_HOME"' EXIT
+  trap 'kill -9 $GAME_PID 2>/dev/null || true; cleanup' EXIT
 }
 
 # json_number FILE KEY -> the number of "KEY" on the file's last line
