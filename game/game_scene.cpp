@@ -12,6 +12,7 @@
 #include "game/game_random.h"
 #include "game/part_game.h"
 #include "render/renderer.h"
+#include "render/step_marks.h"
 #include "render/vector_math.h"
 #include "shell/crt_random.h"
 #include "shell/display_settings.h"
@@ -65,20 +66,32 @@ void part_game::drawScene(Renderer* r)
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND);
+    markStep("clear");
 
     rules.playEndCueIfDue();
     drawSky(r, rules.skyDirection());
+    markStep("sky");
     drawBox(r, PAIR_ENTITY);
+    markStep("box 1");
     drawCraft(r);
+    markStep("craft");
     rules.updateWorld();
+    markStep("rules");
     drawBox(r, PAIR_ENTITY);
+    markStep("box 2");
     drawEntities(r);
+    markStep("entities");
     rules.seedScenery();
     drawBox(r, PAIR_BOX_MODEL);
+    markStep("box 3");
     drawRings(r);
+    markStep("rings");
     drawStars(r);
+    markStep("stars");
     drawGlows(r, rules.glowDirection());
+    markStep("glows");
     drawHud(r);
+    markStep("hud");
     rules.endFrame();
 }
 
