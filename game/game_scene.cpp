@@ -71,18 +71,18 @@ void part_game::drawScene(Renderer* r)
     rules.playEndCueIfDue();
     drawSky(r, rules.skyDirection());
     markStep("sky");
-    drawBox(r, PAIR_ENTITY);
+    drawBox(r, PAIR_ENTITY, true);
     markStep("box 1");
     drawCraft(r);
     markStep("craft");
     rules.updateWorld();
     markStep("rules");
-    drawBox(r, PAIR_ENTITY);
+    drawBox(r, PAIR_ENTITY, false);
     markStep("box 2");
     drawEntities(r);
     markStep("entities");
     rules.seedScenery();
-    drawBox(r, PAIR_BOX_MODEL);
+    drawBox(r, PAIR_BOX_MODEL, false);
     markStep("box 3");
     drawRings(r);
     markStep("rings");
@@ -132,14 +132,18 @@ void part_game::drawSky(Renderer* r, const Vec3& direction)
     glDisable(GL_TEXTURE_2D);
 }
 
-void part_game::drawBox(Renderer* r, int32_t pair)
+void part_game::drawBox(Renderer* r, int32_t pair, bool fill)
 {
     r->modelAngle = 0.0;
     r->modelAxis = makeVec3(0.0f, 0.0f, 1.0f);
     r->modelScale = makeVec3(1.0f, 1.0f, 1.0f);
-    r->drawnFraction = 1.0f;
+    // The later passes would shade the same surfaces under the same light at
+    // the same depth, which leaves every pixel as the first pass left it: they
+    // set the pair's state without drawing a triangle.
+    r->drawnFraction = fill ? 1.0f : 0.0f;
     loadCameraView(r);
     r->drawProjectedLight(MODEL_BOX, TEX_PROJECTED, TEX_PROJECTED, pair, r->camera, r->light, r->modelTime);
+    r->drawnFraction = 1.0f;
 }
 
 void part_game::drawCraft(Renderer* r)
