@@ -267,12 +267,16 @@ void part_game::drawSign(Renderer* r, const GameEntity& e)
     const ShadedTextSource source{MODEL_BOX, TEX_FLOOR_BASE, PAIR_ENTITY};
     const double z = e.z;
     const int32_t cut = PAIR_ENTITY + 1;
+    // The letters' dissolve values stay below 1, so a cut that reaches the
+    // program as 1 discards every fragment: such a sign is not drawn at all.
+    const auto shows = [](double planecut) { return static_cast<float>(planecut) < 1.0f; };
     r->bindModelViewProjection(PAIR_ENTITY, 5);
     switch (e.kind) {
     case 4:
         glColor3f(0.03f, 0.02f, 0.02f);
         r->setFloatParameter(cut, "planecut", getReadyCut(time));
-        r->drawShadedText(source, 0.0, -120.0, 0.0, z, "Get Ready");
+        if (shows(getReadyCut(time)))
+            r->drawShadedText(source, 0.0, -120.0, 0.0, z, "Get Ready");
         break;
     case 5:
     case 6:
@@ -282,17 +286,23 @@ void part_game::drawSign(Renderer* r, const GameEntity& e)
         r->setFloatParameter(cut, "planecut", 0.0);
         r->drawShadedText(source, time, -122.0, 0.0, z, "  Stage %d", e.kind - 3);
         break;
-    case 11:
+    case 11: {
+        const double planecut = clampd(0.35 * (time - 199.5), 0.0, 1.0);
         glColor3f(0.03f, 0.03f, 0.02f);
-        r->setFloatParameter(cut, "planecut", clampd(0.35 * (time - 199.5), 0.0, 1.0));
-        r->drawShadedText(source, time, -92.0, 9.8, z, "Mission Accomplished!");
+        r->setFloatParameter(cut, "planecut", planecut);
+        if (shows(planecut))
+            r->drawShadedText(source, time, -92.0, 9.8, z, "Mission Accomplished!");
         break;
+    }
     case 12: {
         const double v = 20.0 * clampd(0.8 * time, 0.0, 10.0) - 20.0;
+        const double planecut = 1.0 - std::sin(GAME_PI * clampd(0.35 * time, 0.0, 1.0));
         glColor3f(0.02f, 0.03f, 0.04f);
-        r->setFloatParameter(cut, "planecut", 1.0 - std::sin(GAME_PI * clampd(0.35 * time, 0.0, 1.0)));
-        r->drawShadedText(source, 0.0, -132.6, v - 7.8, z, "Vexa");
-        r->drawShadedText(source, 0.0, -95.0, v - 20.0, z, "Glasswake");
+        r->setFloatParameter(cut, "planecut", planecut);
+        if (shows(planecut)) {
+            r->drawShadedText(source, 0.0, -132.6, v - 7.8, z, "Vexa");
+            r->drawShadedText(source, 0.0, -95.0, v - 20.0, z, "Glasswake");
+        }
         break;
     }
     default:
