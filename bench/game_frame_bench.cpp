@@ -6,7 +6,8 @@
 // Start-up follows the game's own path at the first size: window and GL
 // context, the default GL state and initDemo (render targets, the loader
 // frame, the game part's loading), the font, then the first game frame drawn,
-// swapped and finished. That is the wait after "Run" in the settings dialog.
+// swapped and finished. That is the wait after "Run" in the settings dialog
+// (the loader frame's own swaps find no game window here and are skipped).
 //
 // For each render size (default 640x360 and 1280x720) it then plays `seconds`
 // of the capture tool's default script at 1/60 s steps and draws `frames`
