@@ -12,6 +12,7 @@
 #include "game/game_random.h"
 #include "game/part_game.h"
 #include "render/renderer.h"
+#include "render/step_marks.h"
 #include "render/vector_math.h"
 #include "shell/crt_random.h"
 #include "shell/display_settings.h"
@@ -65,20 +66,32 @@ void part_game::drawScene(Renderer* r)
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDisable(GL_BLEND);
+    markStep("clear");
 
     rules.playEndCueIfDue();
     drawSky(r, rules.skyDirection());
-    drawBox(r, PAIR_ENTITY);
+    markStep("sky");
+    drawBox(r, PAIR_ENTITY, true);
+    markStep("box 1");
     drawCraft(r);
+    markStep("craft");
     rules.updateWorld();
-    drawBox(r, PAIR_ENTITY);
+    markStep("rules");
+    drawBox(r, PAIR_ENTITY, false);
+    markStep("box 2");
     drawEntities(r);
+    markStep("entities");
     rules.seedScenery();
-    drawBox(r, PAIR_BOX_MODEL);
+    drawBox(r, PAIR_BOX_MODEL, false);
+    markStep("box 3");
     drawRings(r);
+    markStep("rings");
     drawStars(r);
+    markStep("stars");
     drawGlows(r, rules.glowDirection());
+    markStep("glows");
     drawHud(r);
+    markStep("hud");
     rules.endFrame();
 }
 
@@ -119,14 +132,18 @@ void part_game::drawSky(Renderer* r, const Vec3& direction)
     glDisable(GL_TEXTURE_2D);
 }
 
-void part_game::drawBox(Renderer* r, int32_t pair)
+void part_game::drawBox(Renderer* r, int32_t pair, bool fill)
 {
     r->modelAngle = 0.0;
     r->modelAxis = makeVec3(0.0f, 0.0f, 1.0f);
     r->modelScale = makeVec3(1.0f, 1.0f, 1.0f);
-    r->drawnFraction = 1.0f;
+    // The later passes would shade the same surfaces under the same light at
+    // the same depth, which leaves every pixel as the first pass left it: they
+    // set the pair's state without drawing a triangle.
+    r->drawnFraction = fill ? 1.0f : 0.0f;
     loadCameraView(r);
     r->drawProjectedLight(MODEL_BOX, TEX_PROJECTED, TEX_PROJECTED, pair, r->camera, r->light, r->modelTime);
+    r->drawnFraction = 1.0f;
 }
 
 void part_game::drawCraft(Renderer* r)
@@ -250,12 +267,16 @@ void part_game::drawSign(Renderer* r, const GameEntity& e)
     const ShadedTextSource source{MODEL_BOX, TEX_FLOOR_BASE, PAIR_ENTITY};
     const double z = e.z;
     const int32_t cut = PAIR_ENTITY + 1;
+    // The letters' dissolve values stay below 1, so a cut that reaches the
+    // program as 1 discards every fragment: such a sign is not drawn at all.
+    const auto shows = [](double planecut) { return static_cast<float>(planecut) < 1.0f; };
     r->bindModelViewProjection(PAIR_ENTITY, 5);
     switch (e.kind) {
     case 4:
         glColor3f(0.03f, 0.02f, 0.02f);
         r->setFloatParameter(cut, "planecut", getReadyCut(time));
-        r->drawShadedText(source, 0.0, -120.0, 0.0, z, "Get Ready");
+        if (shows(getReadyCut(time)))
+            r->drawShadedText(source, 0.0, -120.0, 0.0, z, "Get Ready");
         break;
     case 5:
     case 6:
@@ -265,17 +286,23 @@ void part_game::drawSign(Renderer* r, const GameEntity& e)
         r->setFloatParameter(cut, "planecut", 0.0);
         r->drawShadedText(source, time, -122.0, 0.0, z, "  Stage %d", e.kind - 3);
         break;
-    case 11:
+    case 11: {
+        const double planecut = clampd(0.35 * (time - 199.5), 0.0, 1.0);
         glColor3f(0.03f, 0.03f, 0.02f);
-        r->setFloatParameter(cut, "planecut", clampd(0.35 * (time - 199.5), 0.0, 1.0));
-        r->drawShadedText(source, time, -92.0, 9.8, z, "Mission Accomplished!");
+        r->setFloatParameter(cut, "planecut", planecut);
+        if (shows(planecut))
+            r->drawShadedText(source, time, -92.0, 9.8, z, "Mission Accomplished!");
         break;
+    }
     case 12: {
         const double v = 20.0 * clampd(0.8 * time, 0.0, 10.0) - 20.0;
+        const double planecut = 1.0 - std::sin(GAME_PI * clampd(0.35 * time, 0.0, 1.0));
         glColor3f(0.02f, 0.03f, 0.04f);
-        r->setFloatParameter(cut, "planecut", 1.0 - std::sin(GAME_PI * clampd(0.35 * time, 0.0, 1.0)));
-        r->drawShadedText(source, 0.0, -132.6, v - 7.8, z, "Vexa");
-        r->drawShadedText(source, 0.0, -95.0, v - 20.0, z, "Glasswake");
+        r->setFloatParameter(cut, "planecut", planecut);
+        if (shows(planecut)) {
+            r->drawShadedText(source, 0.0, -132.6, v - 7.8, z, "Vexa");
+            r->drawShadedText(source, 0.0, -95.0, v - 20.0, z, "Glasswake");
+        }
         break;
     }
     default:

@@ -4,6 +4,7 @@
 
 #include "game/game_math.h"
 #include "render/renderer.h"
+#include "render/step_marks.h"
 #include "render/vector_math.h"
 #include "shell/display_settings.h"
 
@@ -29,10 +30,15 @@ void part_game::init(Renderer* r)
 {
     // In stages, so start-up can be timed piece by piece.
     loadTextures(r);
+    markStep("textures");
     loadMeshes();
+    markStep("meshes");
     loadScene(r);
+    markStep("scene");
     loadShaders(r);
+    markStep("shaders");
     loadSound();
+    markStep("sound");
 }
 
 void part_game::loadTextures(Renderer* r)
@@ -122,10 +128,12 @@ void part_game::draw(double* frameDelta, Renderer* r, FrameInputs* inputs)
 
     r->resolveRenderTarget(0, w, h, 2, false);
     r->endRenderTarget();
+    markStep("resolve");
     glDisable(GL_DEPTH_TEST);
     runPostChain(r);
 
     composite(r);
+    markStep("composite");
 
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
@@ -205,8 +213,11 @@ void part_game::runPostChain(Renderer* r)
     const int32_t w = renderWidth;
     const int32_t h = renderHeight;
     r->runScreenPass(PROGRAM_BLUR, 2, 1, w / 2, h / 2, TEX_PICTURE, TEX_HALF, -1, -1);
+    markStep("blur");
     r->runScreenPass(PROGRAM_COMBINE, 0, 1, w, h, TEX_PICTURE, TEX_PICTURE, TEX_HALF, TEX_GLOW);
+    markStep("combine");
     r->runScreenPass(PROGRAM_BLUR, 2, 6, w / 2, h / 2, TEX_PICTURE, TEX_HALF, -1, -1);
+    markStep("blur x6");
 
     // The bend warps the picture in at each level's start: alpha 1.4 down to 0.2.
     const double e = ease(clampd(1.2 * rules.time, 0.0, 1.0), 1.0);
@@ -214,4 +225,5 @@ void part_game::runPostChain(Renderer* r)
     r->setFloatParameter(PROGRAM_BEND, "RightV", shakeScale);
     r->setFloatParameter(PROGRAM_BEND, "UpV", shakeUp);
     r->runScreenPass(PROGRAM_BEND, 0, 1, w, h, TEX_PICTURE, TEX_PICTURE, TEX_HALF, -1);
+    markStep("bend");
 }

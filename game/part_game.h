@@ -71,7 +71,7 @@ public:
 
     // Pieces of the scene.
     void drawSky(Renderer* r, const Vec3& skyDirection);
-    void drawBox(Renderer* r, int32_t pair);
+    void drawBox(Renderer* r, int32_t pair, bool fill);
     void drawCraft(Renderer* r);
     void drawEntities(Renderer* r);
     void drawSign(Renderer* r, const GameEntity& e);

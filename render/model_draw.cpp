@@ -31,10 +31,34 @@ Vec3 emphasisedNormal(const ObjFace& face)
     return scale(n, -1.0f);
 }
 
+// A sampler given no texture (a mesh without a normal map) reads black,
+// (0, 0, 0, 1), as from an incomplete texture. A 1x1 black RGB texture with
+// the game's linear filtering reads the same and gives the draw the sampler
+// state of the meshes that have an RGB map there, so the GL driver shades
+// both with one compiled program instead of compiling a second.
+GLuint blackTexture(Renderer& r)
+{
+    if (r.blackTexture == 0) {
+        GLint bound = 0;
+        GLint alignment = 4;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+        glGenTextures(1, &r.blackTexture);
+        glBindTexture(GL_TEXTURE_2D, r.blackTexture);
+        r.setLinearFiltering();
+        const uint8_t black[3] = {0, 0, 0};
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexImage2D(GL_TEXTURE_2D, 0, 3, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, black);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    }
+    return r.blackTexture;
+}
+
 void setSampler(Renderer& r, int32_t program, int32_t slot, const char* name, GLuint texture)
 {
     const CGparameter parameter = r.lookupParameter(program, slot, name);
-    cgGLSetTextureParameter(parameter, texture);
+    cgGLSetTextureParameter(parameter, texture != 0 ? texture : blackTexture(r));
     cgGLEnableTextureParameter(parameter);
 }
 

@@ -92,6 +92,9 @@ public:
     float drawnFraction = 1.0f;  // of each mesh's triangles
     double modelTime = 0.0;      // keyframe time of the models' animation
 
+    // Stands in for texture name 0 in the model draw's samplers (see model_draw.cpp).
+    GLuint blackTexture = 0;
+
     // Immediate-mode quads with one flat normal each.
     void drawFaceList(const std::vector<ObjFace>& faces);
     // Every object of the mesh, through its display list once recorded.

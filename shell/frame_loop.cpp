@@ -5,6 +5,7 @@
 
 #include "game/part_game.h"
 #include "render/renderer.h"
+#include "render/step_marks.h"
 #include "shell/dev_aids.h"
 #include "shell/display_settings.h"
 #include "shell/exit_report.h"
@@ -76,6 +77,7 @@ void createParts()
     double noDelta = 0.0;
     loaderPart->draw(&noDelta, &g_renderer, startupInputs);
     platform::swapBuffers();
+    markStep("loader frame");
 
     gamePart = new part_game();
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);

@@ -29,6 +29,15 @@ void main() {
 }
 )";
 
+// Shows the mesh's normal map, lifted so that black shows as green.
+const char* kFragmentNormalMap = R"(#version 120
+uniform sampler2D texture;
+void main() {
+    gl_FragData[0] = texture2D(texture, gl_TexCoord[0].xy) + vec4(0.0, 0.5, 0.0, 0.0);
+    gl_FragData[1] = vec4(0.0);
+}
+)";
+
 class DrawTest : public GLTest {
 protected:
     void SetUp() override
@@ -115,13 +124,13 @@ protected:
                                   writeShader("fragment_material.cpp", kFragmentMaterial).c_str(), kPair);
     }
 
-    void drawWithPair(double time)
+    void drawWithPair(double time, int32_t pair = kPair)
     {
         g_renderer.enableShaders();
-        g_renderer.bindProgram(kPair);
-        g_renderer.bindProgram(kPair + 1);
-        g_renderer.bindModelViewProjection(kPair, 5);
-        g_renderer.drawModel(kModel, 7, time, 0, 0, kPair);
+        g_renderer.bindProgram(pair);
+        g_renderer.bindProgram(pair + 1);
+        g_renderer.bindModelViewProjection(pair, 5);
+        g_renderer.drawModel(kModel, 7, time, 0, 0, pair);
         g_renderer.disableShaders();
     }
 };
@@ -207,5 +216,39 @@ TEST_F(ModelDrawTest, ProjectedLightPassDrawsTheModelAndBalancesTheMatrices)
     uint8_t p[4];
     pixelAt(kWidth / 2, kHeight / 2, p);  // the quad fills the middle of the view
     EXPECT_NEAR(p[1], 200, 2);
+    glDisable(GL_LIGHTING);
+}
+
+TEST_F(ModelDrawTest, AMeshWithoutANormalMapReadsBlackThereAsFromNoTexture)
+{
+    const int32_t mapIndex = (kModel + 1000) * 100 + 50;
+    const GLuint map = g_renderer.textureEntry(mapIndex);
+    g_renderer.textureEntry(mapIndex) = 0;  // the mesh has no normal map
+    constexpr int32_t kMapPair = kPair + 2;
+    g_renderer.loadShaderPair(writeShader("vertex_placed.cpp", kVertexPlaced).c_str(),
+                              writeShader("fragment_normal_map.cpp", kFragmentNormalMap).c_str(), kMapPair);
+    drawWithPair(0.0, kMapPair);
+    uint8_t p[4];
+    pixelAt(kWidth * 5 / 8, kHeight * 5 / 8, p);
+    EXPECT_EQ(p[0], 0);
+    EXPECT_NEAR(p[1], 128, 1);
+    EXPECT_EQ(p[2], 0);
+
+    // What it reads is a 1x1 RGB picture with the game's filtering, so the
+    // draw's state is that of a mesh with an RGB normal map.
+    const int unit = cgGetParameterTextureUnit(g_renderer.parameters[kMapPair + 1][8]);
+    ASSERT_GE(unit, 0);
+    glActiveTexture(static_cast<GLenum>(GL_TEXTURE0 + unit));
+    GLint bound = 0, width = 0, format = 0, minFilter = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glActiveTexture(GL_TEXTURE0);
+    EXPECT_EQ(static_cast<GLuint>(bound), g_renderer.blackTexture);
+    EXPECT_EQ(width, 1);
+    EXPECT_TRUE(format == 3 || format == GL_RGB || format == GL_RGB8) << format;  // as the game uploads RGB
+    EXPECT_EQ(minFilter, GL_LINEAR);
+    g_renderer.textureEntry(mapIndex) = map;
     glDisable(GL_LIGHTING);
 }
