@@ -4,6 +4,8 @@
 
 #include <SDL2/SDL.h>
 
+#include <csignal>
+
 namespace platform {
 
 namespace {
@@ -12,7 +14,43 @@ SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
 bool g_fullscreen = false;
 MessageBoxHandler g_messageBoxHandler = nullptr;
+CallObserver g_callObserver = nullptr;
 Uint32 g_quitEvent = 0;  // user event type carrying the quit code
+
+void report(const char* call)
+{
+    if (g_callObserver)
+        g_callObserver(call);
+}
+
+// --- SIGINT and SIGTERM while the game window exists ------------------------
+
+// Written by the handler only; pollEvent turns it into the quit message.
+volatile std::sig_atomic_t g_quitSignal = 0;
+bool g_quitSignalDelivered = false;
+
+extern "C" void onQuitSignal(int signal)
+{
+    // A second signal while the first waits for the loop (a start-up that
+    // does not come back, say) ends the process the ordinary way.
+    if (g_quitSignal != 0) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    g_quitSignal = signal;
+}
+
+void setQuitSignalHandlers(void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 
 SDL_MessageBoxFlags iconFlag(MessageIcon icon)
 {
@@ -66,6 +104,9 @@ int keyFromSdlButton(Uint8 button, bool down, EventType& type)
 
 bool init()
 {
+    // The game window installs its own handlers (createWindow); before it
+    // exists there is nothing to restore and the signals keep their defaults.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
         return false;
     if (g_quitEvent == 0)
@@ -140,6 +181,9 @@ bool createWindow(const WindowDesc& desc)
     g_window = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width, desc.height, flags);
     if (!g_window)
         return false;
+    g_quitSignal = 0;
+    g_quitSignalDelivered = false;
+    setQuitSignalHandlers(onQuitSignal);
     if (desc.fullscreen) {
         SDL_DisplayMode mode{};
         mode.w = desc.width;
@@ -173,10 +217,15 @@ bool createGLContext()
 
 bool makeGLContextCurrent() { return SDL_GL_MakeCurrent(g_window, g_context) == 0; }
 
-bool releaseGLContext() { return SDL_GL_MakeCurrent(g_window, nullptr) == 0; }
+bool releaseGLContext()
+{
+    report("releaseGLContext");
+    return SDL_GL_MakeCurrent(g_window, nullptr) == 0;
+}
 
 bool deleteGLContext()
 {
+    report("deleteGLContext");
     SDL_GL_DeleteContext(g_context);
     g_context = nullptr;
     return true;
@@ -184,8 +233,11 @@ bool deleteGLContext()
 
 bool destroyWindow()
 {
+    report("destroyWindow");
     SDL_DestroyWindow(g_window);
     g_window = nullptr;
+    // Nothing is left to restore: a signal may end the process right away.
+    setQuitSignalHandlers(SIG_DFL);
     return true;
 }
 
@@ -201,12 +253,17 @@ void showWindow()
 
 void restoreDesktopMode()
 {
+    report("restoreDesktopMode");
     if (g_window && g_fullscreen)
         SDL_SetWindowFullscreen(g_window, 0);
     g_fullscreen = false;
 }
 
-void showCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+void showCursor(bool show)
+{
+    report(show ? "showCursor(1)" : "showCursor(0)");
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
 
 void swapBuffers()
 {
@@ -216,14 +273,22 @@ void swapBuffers()
 
 void disableScreenSaver() { SDL_DisableScreenSaver(); }
 
+void setCallObserver(CallObserver observer) { g_callObserver = observer; }
+
 // --- events ----------------------------------------------------------------------
 
 bool pollEvent(Event& event)
 {
+    event = Event{};
+    if (g_quitSignal != 0 && !g_quitSignalDelivered) {
+        g_quitSignalDelivered = true;
+        event.type = EventType::Quit;
+        event.quitCode = 128 + g_quitSignal;
+        return true;
+    }
     SDL_Event e;
     if (!SDL_PollEvent(&e))
         return false;
-    event = Event{};
     if (e.type == g_quitEvent) {
         event.type = EventType::Quit;
         event.quitCode = e.user.code;
