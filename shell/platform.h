@@ -19,7 +19,10 @@ namespace platform {
 
 // --- start-up -----------------------------------------------------------
 
-bool init();      // video and event subsystems; false if no display
+// Video and event subsystems; false if no display. A video driver that shows
+// nothing (SDL's offscreen or dummy) counts as no display unless the user
+// named it in SDL_VIDEODRIVER.
+bool init();
 void shutdown();  // releases whatever init acquired
 
 // Folder of the running executable, with a trailing '/'.

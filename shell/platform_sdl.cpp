@@ -5,6 +5,7 @@
 #include <SDL2/SDL.h>
 
 #include <csignal>
+#include <cstring>
 
 namespace platform {
 
@@ -51,6 +52,28 @@ void setQuitSignalHandlers(void (*handler)(int))
     sigaction(SIGTERM, &action, nullptr);
 }
 
+// SDL's drivers that open no window anyone can see.
+bool showsNothing(const char* driver)
+{
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// Whether SDL_VIDEODRIVER (a comma-separated list) names the driver.
+bool askedFor(const char* driver)
+{
+    const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (!wanted)
+        return false;
+    const size_t length = std::strlen(driver);
+    for (const char* p = wanted; *p;) {
+        const char* end = std::strchr(p, ',');
+        const size_t n = end ? size_t(end - p) : std::strlen(p);
+        if (n == length && SDL_strncasecmp(p, driver, n) == 0)
+            return true;
+        p += end ? n + 1 : n;
+    }
+    return false;
+}
 
 SDL_MessageBoxFlags iconFlag(MessageIcon icon)
 {
@@ -109,6 +132,13 @@ bool init()
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
         return false;
+    // Without X or Wayland, SDL falls back to a driver that draws into memory:
+    // the dialog would run unseen for ever. That is no display, unless asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (showsNothing(driver) && !askedFor(driver)) {
+        SDL_Quit();
+        return false;
+    }
     if (g_quitEvent == 0)
         g_quitEvent = SDL_RegisterEvents(1);
     return true;
