@@ -8,9 +8,13 @@
 // spread evenly over it (the rest run headless, with identical rules), timing
 // each drawn frame to glFinish. In the same run it times the post chain alone
 // (clear, resolve, passes, composite) the same number of times. Start-up is
-// timed once, stage by stage, at the first size. Run under xvfb-run from the
-// build folder's top (the assets are read beside the executable).
+// timed once, stage by stage, at the first size. Last, the cost of recording
+// a run: what the shell does per frame for its replay (the frame record, its
+// encoding, the once-a-second write), over ten minutes of scripted frames.
+// Run under xvfb-run from the build folder's top (the assets are read beside
+// the executable).
 #include <SDL2/SDL.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,8 +27,10 @@
 #include "game/game_capture.h"
 #include "render/renderer.h"
 #include "tools/common/hidden_gl_window.h"
+#include "shell/asset_digest.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
+#include "shell/replay_recorder.h"
 
 namespace {
 
@@ -57,6 +63,67 @@ void postChainOnly(part_game* game, int w, int h)
     game->runPostChain(r);
     game->composite(r);
     glPopAttrib();
+}
+
+// --- recording cost --------------------------------------------------------
+
+// Ten minutes of 60 fps frames from the capture script through the recorder
+// into a scratch file, as the shell records them right before each draw.
+void printRecordingCost(double frameSeconds)
+{
+    const int frames = 36000;
+    char path[] = "/tmp/glasswake-bench-XXXXXX.gwreplay";
+    const int fd = mkstemps(path, 9);
+    if (fd < 0)
+        return;
+    close(fd);
+    const double digestStart = now();
+    ReplayHeader header;
+    header.gameVersion = "bench";
+    header.settings.windowWidth = header.settings.renderWidth = 1280;
+    header.settings.windowHeight = header.settings.renderHeight = 720;
+    header.assets = digestGameAssets("");
+    const double digestTime = now() - digestStart;
+    ReplayRecorder recorder;
+    std::string error;
+    if (!recorder.open(path, header, error)) {
+        std::printf("recording: cannot write %s: %s\n", path, error.c_str());
+        return;
+    }
+    const CaptureScript script = defaultCaptureScript();
+    FrameInputs inputs;
+    std::vector<double> costs, flushes;
+    costs.reserve(frames);
+    for (int i = 0; i < frames; ++i) {
+        const CaptureInput in = script.at(i / 60.0 * GAME_SPEED);
+        inputs.mouseX = mouseXFromCursor(in.x);
+        inputs.mouseY = mouseYFromCursor(in.y);
+        inputs.leftButton = in.left;
+        inputs.rightButton = in.right;
+        const uint32_t flushed = recorder.framesFlushed();
+        const double a = now();
+        recorder.record(replayFrameFromInputs(1.0 / 60.0, inputs, false), i / 12000);
+        costs.push_back(now() - a);
+        if (recorder.framesFlushed() != flushed)
+            flushes.push_back(costs.back());
+    }
+    recorder.finish(ReplayTrailer{static_cast<uint32_t>(frames), frames / 60.0, 0.0, 0.0, 1.0, 0, 0,
+                                  ReplayEnding::WindowClosed});
+    // About one frame a second writes a block; the worst is mostly the scheduler.
+    double total = 0.0, worst = 0.0;
+    for (double c : costs) {
+        total += c;
+        worst = std::max(worst, c);
+    }
+    const double mean = total / frames;
+    struct stat st {};
+    stat(path, &st);
+    std::printf("recording: mean %.2f us per frame = %.4f %% of the last size's median frame, %.4f %% of a "
+                "60 fps frame; median %.2f us, the %zu flushing frames median %.1f us, worst %.0f us; "
+                "%.1f bytes a frame; asset digest at start-up %.1f ms\n",
+                1e6 * mean, 100.0 * mean / frameSeconds, 100.0 * mean * 60.0, 1e6 * median(costs),
+                flushes.size(), 1e6 * median(flushes), 1e6 * worst, static_cast<double>(st.st_size) / frames, 1e3 * digestTime);
+    unlink(path);
 }
 
 }  // namespace
@@ -96,6 +163,7 @@ int main(int argc, char** argv)
     std::printf("GL: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
 
     bool first = true;
+    double lastFrame = 1.0 / 60.0;
     for (auto [w, h] : sizes) {
         // Start-up, stage by stage (the first size only: later ones reuse the font and context).
         const double t0 = now();
@@ -157,6 +225,7 @@ int main(int argc, char** argv)
         }
         (void)firstFrameStart;
         const double frame = median(frameTimes), post = median(postTimes);
+        lastFrame = frame;
         std::printf("%dx%d: median frame %.2f ms (%.1f fps), post chain alone %.2f ms, ratio %.2f "
                     "[%d frames over %.0f s of play]\n",
                     w, h, 1e3 * frame, 1.0 / frame, 1e3 * post, frame / post, frames, seconds);
@@ -165,6 +234,7 @@ int main(int argc, char** argv)
             std::printf("  GL error 0x%x\n", err);
         delete game;
     }
+    printRecordingCost(lastFrame);
     gl.close();
     return 0;
 }

@@ -6,6 +6,8 @@
 
 #include "game/game_random.h"
 
+void (*onContactDrain)() = nullptr;
+
 namespace {
 
 CoursePoint markerPoint(const Vec3& marker) { return {marker.x, marker.y, marker.z}; }
@@ -106,8 +108,11 @@ void GameRules::touchPlayer(GameEntity& e)
     if (!touching)
         return;
     if (hurtsOnContact(e.kind)) {
-        if (time > SAFE_START_TIME)
+        if (time > SAFE_START_TIME) {
             life -= 0.2 * rawDelta;
+            if (onContactDrain)
+                onContactDrain();
+        }
         roll = 2.0 * random01() - 1.0;
     }
     if (e.kind == KIND_LIFE_PICKUP) {

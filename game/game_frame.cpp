@@ -27,6 +27,7 @@ void GameRules::buildLevel()
     sound.rewindMusic();
     entities.records.clear();
     musicCueDone = false;
+    levelSeed = crtState();
     appendLevelLayout(entities);
     life = 1.0;
     fireLatch = false;
@@ -112,12 +113,14 @@ void GameRules::endFrame()
 {
     // Lost life is tested first, so dying in the last frame still clears the score.
     if (life < RESTART_LIFE) {
+        ++levelsLost;
         life = 1.0;
         buildLevel();
         time = 0.0;
         score = 0.0;
     }
     if (time > LEVEL_END_TIME) {
+        ++levelsCompleted;
         score += COMPLETION_BONUS;
         life = 1.0;
         buildLevel();

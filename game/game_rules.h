@@ -70,6 +70,10 @@ constexpr int SCENERY_WARMUP_DRAWS = 100;
 constexpr uint32_t GLOW_SEED = 42342461;
 constexpr double FIRE_SEED_SCALE = 42342342343424.0;
 
+// Called each time a contact drains life (the shell rumbles a pad with it).
+// Null by default; nothing in the rules depends on it.
+extern void (*onContactDrain)();
+
 class GameRules {
 public:
     // Clock and camera path.
@@ -100,6 +104,11 @@ public:
     std::vector<GameEntity> shots;  // this frame's player shots, for the hits
 
     GameSound sound;
+
+    // Bookkeeping for replays and checks; no rule reads it.
+    int32_t levelsCompleted = 0;
+    int32_t levelsLost = 0;
+    uint32_t levelSeed = 0;  // the generator state the current level was laid out from
 
     // Starts a level: rewinds the music, lays out the 337 records, resets
     // life, time, steering and the fire latch.

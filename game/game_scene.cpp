@@ -444,7 +444,9 @@ void part_game::drawHud(Renderer* r)
     glTranslated(-2.4, 0.91, 0.0);
 
     const double pulse = 1.0 + 0.1 * std::pow(std::max(0.0, std::sin(3.0 * rules.time)), 8.0);
-    const int score = static_cast<int>(rules.score);
+    // Kills score by the frame's length: a day-long frame (a window restored
+    // after a day, or a replay of one) could pass what an int holds.
+    const int score = static_cast<int>(std::min(rules.score, 2147483647.0));
     const auto draw = [&](double x, double y, double sx, double sy, float red, float grey, const std::string& text) {
         glPushMatrix();
         glTranslated(x, y, 0.0);

@@ -1,8 +1,9 @@
-// png_image.h - PNG files of RGBA pictures, compressed with zlib.
+// png_image.h - PNG files of RGBA pictures, through Debian's stb.
 //
-// savePng writes 8-bit RGB (or RGBA) with a per-row filter choice; loadPng
-// reads back 8-bit RGB/RGBA non-interlaced files (what savePng writes).
-// Pixels are kept bottom row first, as glReadPixels gives them.
+// savePng writes 8-bit RGB (or RGBA); loadPng reads whatever stb_image
+// reads (PNG of any depth and colour type among others) as 8-bit RGBA,
+// opaque when the file has no alpha. Pixels are kept
+// bottom row first, as glReadPixels gives them; the files are top row first.
 #pragma once
 
 #include <cstdint>

@@ -19,7 +19,6 @@ packages=(
   fonts-liberation
   libimgui-dev
   libstb-dev
-  zlib1g-dev
   # asset generation
   libjpeg62-turbo-dev
   lame
@@ -32,8 +31,11 @@ packages=(
   xdotool
   xclip
   x11-utils
-  # packaging: the menu entry's checker
+  # the capture tool's video export (never a dependency of the game or its package)
+  ffmpeg
+  # packaging: the menu entry's checker, Debian's package checker
   desktop-file-utils
+  lintian
 )
 
 [ $# -gt 0 ] && packages=("$@")

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "shell/command_line.h"
 #include "shell/platform.h"
+#include "shell/startup_settings.h"
 
 int32_t windowWidth = 0;
 int32_t windowHeight = 0;
@@ -13,6 +15,7 @@ int32_t renderHeight = 0;
 bool fullscreen = true;
 bool antialiased = true;
 std::vector<DisplayMode> displayModes;
+SettingsChoice settingsChoice;
 
 static const char* const DIALOG_CAPTION = "              Glasswake by Vexa - 2009 ";
 
@@ -86,26 +89,44 @@ DisplaySizes sizesForChoice(const SettingsChoice& choice)
 
 void runSettingsDialog()
 {
+    // The designed defaults, then what was remembered, then the command line.
+    const std::vector<platform::DisplaySetting> offered = offeredDisplaySettings();
+    RememberedSettings remembered;
+    const bool haveRemembered = loadRememberedSettings(remembered);
+    const DialogPreset preset = presetSettings(displayModes, offered, haveRemembered ? &remembered : nullptr, commandLine);
+
     platform::SettingsDialogModel model;
     model.caption = DIALOG_CAPTION;
-    for (const DisplayMode& m : displayModes)
+    for (const DisplayMode& m : preset.modes)
         model.modeLabels.push_back(displayModeLabel(m));
-    model.selected = defaultDisplayModeIndex(displayModes);
-    model.antialiased = true;
-    model.windowed = false;
-    model.force169 = true;
+    model.selected = preset.selected;
+    model.antialiased = preset.antialiased;
+    model.windowed = preset.windowed;
+    model.force169 = preset.force169;
 
-    const platform::SettingsDialogResult result = platform::runSettingsDialog(model);
+    platform::SettingsDialogResult result;
+    if (commandLine.skipDialog) {
+        result.run = true;
+        result.selected = model.selected;
+        result.antialiased = model.antialiased;
+        result.windowed = model.windowed;
+        result.force169 = model.force169;
+    } else {
+        result = platform::runSettingsDialog(model);
+    }
     if (!result.run)
         std::exit(0);
 
     SettingsChoice choice;
-    const bool valid = result.selected >= 0 && result.selected < static_cast<int>(displayModes.size());
-    choice.mode = valid ? displayModes[static_cast<size_t>(result.selected)] : FALLBACK_DISPLAY_MODE;
+    const bool valid = result.selected >= 0 && result.selected < static_cast<int>(preset.modes.size());
+    choice.mode = valid ? preset.modes[static_cast<size_t>(result.selected)] : FALLBACK_DISPLAY_MODE;
     choice.windowed = result.windowed;
     choice.antialiased = result.antialiased;
     choice.force169 = result.force169;
+    if (!commandLine.skipDialog)
+        saveRememberedSettings(rememberedFromChoice(choice, offered));
 
+    settingsChoice = choice;
     const DisplaySizes sizes = sizesForChoice(choice);
     fullscreen = sizes.fullscreen;
     antialiased = sizes.antialiased;

@@ -61,6 +61,11 @@ struct DisplaySizes {
 // What "Run ... " makes of the dialog's state.
 DisplaySizes sizesForChoice(const SettingsChoice& choice);
 
-// Lists the modes, runs the settings dialog and sets the sizes above; ends
-// the process with exit code 0 when the user quits.
+// The choice the sizes above were made from (a replay records it).
+extern SettingsChoice settingsChoice;
+
+// Runs the settings dialog, preset from the remembered choices and the
+// command line (or skips it with --skip-dialog), remembers what "Run ... "
+// chose and sets the sizes above; ends the process with exit code 0 when the
+// user quits.
 void runSettingsDialog();

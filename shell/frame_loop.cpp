@@ -8,8 +8,10 @@
 #include "shell/dev_aids.h"
 #include "shell/display_settings.h"
 #include "shell/exit_report.h"
+#include "shell/gamepad.h"
 #include "shell/part_start.h"
 #include "shell/platform.h"
+#include "shell/replay_session.h"
 #include "shell/window.h"
 
 double demoTime = 0.0;
@@ -97,6 +99,7 @@ void initDemo()
     g_renderer.compressTextures = false;
 
     createParts();
+    replayAfterParts();
 
     frameTimer.reset();
     previousRead = frameTimer.read();
@@ -114,6 +117,8 @@ void drawExitFade()
     const double t = demoTime - endStart;
     const double v = exitFadeLevel(t);
     frameInputs.values[10] = exitFadeValue10(t);
+    if (v > 0.999)
+        noteLastFramePixels();  // the run's last picture, before it goes black
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_MODELVIEW);
@@ -135,8 +140,10 @@ void drawExitFade()
     glPopAttrib();
 
     if (v > 0.999) {
+        replayRunEnded(ReplayEnding::ExitFade);
         writeExitReport();
-        copyToClipboard(cameraLog);
+        if (!replayPlaybackActive())  // a replay has no markers of its own to hand over
+            copyToClipboard(cameraLog);
         killGLWindow();
         // parts has no virtual destructor, so release the game part through its own type.
         delete static_cast<part_game*>(gamePart);
@@ -147,17 +154,22 @@ void drawExitFade()
 
 void drawFrame()
 {
+    if (!replayHasFrame()) {
+        platform::postQuit(0);
+        return;
+    }
     int cursorX = 0;
     int cursorY = 0;
     platform::cursorPosition(cursorX, cursorY);
+    steerWithGamepad(cursorX, cursorY);
 
-    frameDelta = measureFrameDelta();
+    frameDelta = replayFrameDelta(measureFrameDelta());
 
     frameInputs.mouseX = mouseXFromCursor(cursorX);
     frameInputs.mouseY = mouseYFromCursor(cursorY);
     frameInputs.wheel = wheel;
-    frameInputs.leftButton = leftButton ? 1 : 0;
-    frameInputs.rightButton = rightButton ? 1 : 0;
+    frameInputs.leftButton = leftButton || gamepad.fireHeld() ? 1 : 0;
+    frameInputs.rightButton = rightButton || gamepad.rightHeld() ? 1 : 0;
 
     demoTime += frameDelta;
     frameInputs.time = demoTime;
@@ -167,6 +179,7 @@ void drawFrame()
     for (int i = 0; i < 256; ++i)
         frameInputs.keyStates[i] = keys[i] ? 1 : 0;
 
+    replayAtDraw(frameDelta, frameInputs);
     gamePart->draw(&frameDelta, &g_renderer, &frameInputs);
 
     if (ending)

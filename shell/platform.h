@@ -61,6 +61,8 @@ struct SettingsDialogResult {
 
 // Shows the modal settings dialog in its own small window.
 SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model);
+// Called after every frame the dialog draws (tests drive it from there); nullptr: none.
+void setSettingsDialogFrameHook(void (*hook)());
 
 // --- message boxes -------------------------------------------------------
 
@@ -139,8 +141,14 @@ enum class EventType {
     MButtonDown,
     MButtonUp,
     MouseWheel,    // wheelDelta in units of 120 per notch
+    PadButtonDown, // padButton: which (a trigger counts as a button)
+    PadButtonUp,
+    PadRemoved,    // a pad went away; whatever it held is released
     Other,
 };
+
+// The pad buttons the shell gives a meaning; the others arrive as Other.
+enum class PadButton { None, A, B, Back, Start, LeftTrigger, RightTrigger };
 
 struct Event {
     EventType type = EventType::Other;
@@ -150,6 +158,7 @@ struct Event {
     int height = 0;
     int wheelDelta = 0;
     int quitCode = 0;
+    PadButton padButton = PadButton::None;
 };
 
 // Takes the next pending event without waiting; false when none is pending.
@@ -159,6 +168,21 @@ void postQuit(int code);
 
 // Windows virtual-key code for an SDL key code (0 when it has none).
 int virtualKeyFromKeycode(int32_t keycode);
+
+// --- gamepad -------------------------------------------------------------
+
+// Starts the game-controller layer: its controller database (plus the
+// player's own mappings from `extraMappingsFile` when that exists) and hot
+// plug. False when there is none; the game then simply has no pad.
+bool initGamepads(const std::string& extraMappingsFile);
+// The left stick of the pad used last, each axis -1 ... 1 (right and down
+// positive), before any dead zone. False when no pad is open.
+bool gamepadStick(double& x, double& y);
+// Rumbles the pad used last at strength 0 ... 1 for the given time; false
+// when no pad is open or it cannot rumble.
+bool rumbleGamepad(double strength, int milliseconds);
+// The game window's client area in screen pixels; false without a window.
+bool windowBounds(int& x, int& y, int& width, int& height);
 
 // --- time, cursor, clipboard ---------------------------------------------
 

@@ -7,6 +7,8 @@
 #include <csignal>
 #include <cstring>
 
+#include "shell/platform_sdl_gamepad.h"
+
 namespace platform {
 
 namespace {
@@ -272,6 +274,15 @@ bool destroyWindow()
 }
 
 bool hasWindow() { return g_window != nullptr; }
+
+bool windowBounds(int& x, int& y, int& width, int& height)
+{
+    if (!g_window)
+        return false;
+    SDL_GetWindowPosition(g_window, &x, &y);
+    SDL_GetWindowSize(g_window, &width, &height);
+    return true;
+}
 bool hasGLContext() { return g_context != nullptr; }
 
 void showWindow()
@@ -324,6 +335,8 @@ bool pollEvent(Event& event)
         event.quitCode = e.user.code;
         return true;
     }
+    if (sdl::translateGamepadEvent(e, event))
+        return true;
     switch (e.type) {
     case SDL_QUIT:
         event.type = EventType::Close;

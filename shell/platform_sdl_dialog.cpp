@@ -5,6 +5,7 @@
 
 #include <imgui.h>
 #include <imgui_impl_opengl2.h>
+#include <imgui_internal.h>
 #include <imgui_impl_sdl.h>
 
 #include <GL/gl.h>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "shell/platform.h"
+#include "shell/platform_sdl_gamepad.h"
 
 namespace platform {
 
@@ -22,11 +24,40 @@ constexpr float DIALOG_WIDTH_DLU = 179.0f;
 constexpr float DIALOG_HEIGHT_DLU = 88.0f;
 constexpr float FONT_PIXELS = 10.0f * 96.0f / 72.0f;
 
+// The dialog draws only when something happens: after each event a few
+// frames let Dear ImGui settle a click or a move; then it sleeps until the
+// next event. While a button or a stick is held it keeps a frame's pace, so
+// navigation repeats.
+constexpr int SETTLE_FRAMES = 3;
+constexpr int BUSY_WAIT_MS = 16;
+constexpr int IDLE_WAIT_MS = 500;
+
+void (*g_frameHook)() = nullptr;
+
 struct DialogUnits {
     float x = 1.75f;  // pixels per horizontal dialog unit (average character width / 4)
     float y = 2.0f;   // pixels per vertical dialog unit (character height / 8)
     ImVec2 at(float dx, float dy) const { return ImVec2(dx * x, dy * y); }
 };
+
+// A pad in hand shows where the navigation stands (from the start on
+// "Run ... ", the default button), so its first A already presses a control.
+void showNavigationCursor()
+{
+    GImGui->NavDisableHighlight = false;
+    GImGui->NavDisableMouseHover = true;
+}
+
+bool inputHeld(const ImGuiIO& io)
+{
+    for (float value : io.NavInputs)
+        if (value > 0.0f)
+            return true;
+    for (bool down : io.MouseDown)
+        if (down)
+            return true;
+    return false;
+}
 
 std::string findFontFile(const char* family)
 {
@@ -78,6 +109,8 @@ void groupBox(const DialogUnits& u, const char* label, float x, float y, float w
 
 }  // namespace
 
+void setSettingsDialogFrameHook(void (*hook)()) { g_frameHook = hook; }
+
 SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
 {
     SettingsDialogResult result;
@@ -94,6 +127,8 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
+    // The d-pad moves between the controls, A presses, B quits (or closes the list).
+    io.ConfigFlags |= ImGuiConfigFlags_NavEnableGamepad;
     const std::string fontFile = findFontFile("Arial");
     if (fontFile.empty() || !io.Fonts->AddFontFromFileTTF(fontFile.c_str(), FONT_PIXELS))
         io.Fonts->AddFontDefault();
@@ -135,22 +170,35 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
 
     const char* preview = result.selected >= 0 ? model.modeLabels[static_cast<size_t>(result.selected)].c_str() : "";
     bool done = false;
+    int settle = SETTLE_FRAMES;
+    auto handle = [&](const SDL_Event& event) {
+        settle = SETTLE_FRAMES;
+        ImGui_ImplSDL2_ProcessEvent(&event);
+        const bool popupOpen = ImGui::IsPopupOpen(nullptr, ImGuiPopupFlags_AnyPopup);
+        if (event.type == SDL_CONTROLLERBUTTONDOWN)
+            showNavigationCursor();
+        if (event.type == SDL_CONTROLLERDEVICEADDED || event.type == SDL_CONTROLLERDEVICEREMOVED) {
+            Event ignored;
+            sdl::translateGamepadEvent(event, ignored);  // the game finds the pads open
+        } else if (event.type == SDL_QUIT ||
+                   (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
+            done = true;  // the close box quits
+        } else if (event.type == SDL_KEYDOWN && !popupOpen) {
+            if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
+                result.run = true;  // "Run ... " is the default button
+                done = true;
+            } else if (event.key.keysym.sym == SDLK_ESCAPE) {
+                done = true;
+            }
+        } else if (event.type == SDL_CONTROLLERBUTTONDOWN && event.cbutton.button == SDL_CONTROLLER_BUTTON_B &&
+                   !popupOpen) {
+            done = true;  // B quits, as Escape does (in an open list it only closes the list)
+        }
+    };
     while (!done) {
         SDL_Event event;
-        while (SDL_PollEvent(&event)) {
-            ImGui_ImplSDL2_ProcessEvent(&event);
-            if (event.type == SDL_QUIT ||
-                (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
-                done = true;  // the close box quits
-            } else if (event.type == SDL_KEYDOWN && !ImGui::IsPopupOpen(nullptr, ImGuiPopupFlags_AnyPopup)) {
-                if (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER) {
-                    result.run = true;  // "Run ... " is the default button
-                    done = true;
-                } else if (event.key.keysym.sym == SDLK_ESCAPE) {
-                    done = true;
-                }
-            }
-        }
+        while (!done && SDL_PollEvent(&event))
+            handle(event);
         if (done)
             break;
 
@@ -194,6 +242,7 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
             result.run = true;
             done = true;
         }
+        ImGui::SetItemDefaultFocus();
         ImGui::SetCursorPos(u.at(135, 61));
         if (ImGui::Button("Quit", u.at(24, 21)))
             done = true;
@@ -205,6 +254,16 @@ SettingsDialogResult runSettingsDialog(const SettingsDialogModel& model)
         glClear(GL_COLOR_BUFFER_BIT);
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
         SDL_GL_SwapWindow(window);
+        if (g_frameHook)
+            g_frameHook();
+
+        if (done)
+            break;
+        if (settle > 0)
+            --settle;
+        const int wait = settle > 0 || inputHeld(io) ? BUSY_WAIT_MS : IDLE_WAIT_MS;
+        if (SDL_WaitEventTimeout(&event, wait))
+            handle(event);
     }
 
     ImGui_ImplOpenGL2_Shutdown();

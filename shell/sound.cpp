@@ -11,6 +11,8 @@
 #include <system_error>
 #include <vector>
 
+#include "shell/sound_offline.h"
+
 namespace {
 
 struct SoundState {
@@ -21,6 +23,7 @@ struct SoundState {
 };
 
 SoundState g_sound;
+bool g_soundEnabled = true;
 
 void freeSample(std::unique_ptr<FSOUND_SAMPLE>& slot)
 {
@@ -70,10 +73,29 @@ int mixerVolume(int fsoundVolume)
 
 int musicMixerChannel() { return g_sound.musicChannel; }
 
+void setSoundEnabled(bool enabled) { g_soundEnabled = enabled; }
+
+void pauseSound(bool paused)
+{
+    if (!g_sound.open)
+        return;
+    if (paused) {
+        Mix_Pause(-1);
+        Mix_PauseMusic();
+    } else {
+        Mix_Resume(-1);
+        Mix_ResumeMusic();
+    }
+}
+
 bool FSOUND_Init(int mixRate, int channels, unsigned flags)
 {
+    if (SoundCallLog* log = soundCallLog())
+        return log->init();
     if (g_sound.open)
         return true;
+    if (!g_soundEnabled)
+        return false;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     Mix_Init(MIX_INIT_MP3);
@@ -107,6 +129,8 @@ void FSOUND_Close()
 
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* fileName, unsigned mode, int offset, int length)
 {
+    if (SoundCallLog* log = soundCallLog())
+        return log->load(index, fileName, mode);
     if (!g_sound.open || !fileName || index < FSOUND_FREE)
         return nullptr;
     Mix_Chunk* chunk = nullptr;
@@ -142,6 +166,8 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* fileName, unsigned mode
 
 bool FSOUND_Sample_SetMode(FSOUND_SAMPLE* sample, unsigned mode)
 {
+    if (SoundCallLog* log = soundCallLog())
+        return log->setMode(sample, mode);
     if (!sample)
         return false;
     if (mode & FSOUND_LOOP_NORMAL)
@@ -153,6 +179,8 @@ bool FSOUND_Sample_SetMode(FSOUND_SAMPLE* sample, unsigned mode)
 
 int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
 {
+    if (SoundCallLog* log = soundCallLog())
+        return log->play(channel, sample);
     if (!g_sound.open || !sample || (!sample->chunk && !sample->stream))
         return -1;
     int played = -1;
@@ -174,6 +202,8 @@ int FSOUND_PlaySound(int channel, FSOUND_SAMPLE* sample)
 
 bool FSOUND_SetVolume(int channel, int volume)
 {
+    if (SoundCallLog* log = soundCallLog())
+        return log->setVolume(channel, volume);
     if (!g_sound.open)
         return false;
     const int level = mixerVolume(volume);
@@ -194,6 +224,8 @@ bool FSOUND_SetVolume(int channel, int volume)
 
 bool FSOUND_SetCurrentPosition(int channel, unsigned position)
 {
+    if (SoundCallLog* log = soundCallLog())
+        return log->setPosition(channel, position);
     if (!g_sound.open || position != 0)
         return false;
     int target = mixerChannel(channel);

@@ -5,6 +5,8 @@
 // Nothing here reports failure to the caller in a way it must handle: without
 // an audio device, after a failed init or with a missing file every call is a
 // quiet no-op and the game simply runs silent. Null sample handles are fine.
+// While a call log is installed (sound_offline.h) the calls are logged with
+// their time instead of played, for rendering a replay's sound track.
 #pragma once
 
 struct Mix_Chunk;
@@ -32,6 +34,7 @@ struct FSOUND_SAMPLE {
     Mix_Chunk* chunk = nullptr;
     Mix_Music* stream = nullptr;
     bool loop = false;
+    int logId = -1;  // its load's number while the calls are logged (sound_offline.h)
 };
 
 // Opens the audio device; false when there is none (the game stays silent).
@@ -52,6 +55,12 @@ bool FSOUND_SetVolume(int channel, int volume);
 // Only position 0 (a rewind) is supported: the sample playing on the channel
 // starts again from its beginning.
 bool FSOUND_SetCurrentPosition(int channel, unsigned position);
+
+// Not part of FSOUND: the player's controls over the whole sound.
+// Disabled before FSOUND_Init, no device opens and the game runs silent.
+void setSoundEnabled(bool enabled);
+// Holds every channel and the stream where they are, or lets them go on.
+void pauseSound(bool paused);
 
 // Maps an FSOUND volume (0 ... 255) onto the mixer's 0 ... 128.
 int mixerVolume(int fsoundVolume);

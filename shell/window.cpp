@@ -11,6 +11,10 @@
 #include "shell/display_settings.h"
 #include "shell/fatal_exit.h"
 #include "shell/frame_loop.h"
+#include "shell/gamepad.h"
+#include "shell/pause.h"
+#include "shell/sound.h"
+#include "shell/replay_session.h"
 
 bool active = true;
 bool keys[256] = {};
@@ -155,12 +159,16 @@ void windowProc(const platform::Event& event)
         platform::postQuit(0);
         return;
     case EventType::KeyDown:
-    case EventType::KeyUp:
+    case EventType::KeyUp: {
+        const bool repeat = event.virtualKey > 0 && event.virtualKey < 256 && keys[event.virtualKey];
         if (event.virtualKey > 0 && event.virtualKey < 256)
             keys[event.virtualKey] = event.type == EventType::KeyDown;
         if (event.type == EventType::KeyDown && event.virtualKey == VK_ESCAPE_KEY)
             escapePressed = true;
+        if (event.type == EventType::KeyDown && event.virtualKey == VK_PAUSE_KEY && !repeat)
+            requestPauseToggle();
         return;
+    }
     case EventType::Size:
         resizeGLScene(event.width, event.height);
         return;
@@ -177,6 +185,15 @@ void windowProc(const platform::Event& event)
         break;
     case EventType::MButtonDown:
         recordCameraMarker(frameInputs);
+        break;
+    case EventType::PadButtonDown:
+    case EventType::PadButtonUp:
+    case EventType::PadRemoved:
+        switch (applyGamepadEvent(event)) {
+        case PadAction::Escape: escapePressed = true; break;
+        case PadAction::Pause: requestPauseToggle(); break;
+        case PadAction::None: break;
+        }
         break;
     default:
         break;
@@ -207,7 +224,7 @@ int runMessageLoop()
             continue;
         }
         if (active)
-            drawFrame();
+            drawFrameOrPause();
         else
             usleep(5000);  // minimised: keep swapping, but do not spin a core
         startExitFadeOnEscape();
@@ -236,12 +253,20 @@ int glasswakeMain(int argc, const char* const* argv)
         std::fprintf(stderr, "Glasswake needs a graphical display.\n");
         return 0;
     }
+    if (const int code = prepareReplaySession(); code >= 0)
+        return code;
+    startGamepads();
+    if (commandLine.noSound)
+        setSoundEnabled(false);
     // Asset folders are opened by relative name; they sit beside the executable.
     if (chdir(platform::executableDirectory().c_str()) != 0)
         std::fprintf(stderr, "Glasswake: cannot enter %s\n", platform::executableDirectory().c_str());
 
     enumerateDisplayModes();
-    runSettingsDialog();
+    if (replayPlaybackActive())
+        applyReplaySettings();
+    else
+        runSettingsDialog();
 
     if (!createGLWindow(WINDOW_TITLE, windowWidth, windowHeight, 32, fullscreen))
         return 0;
@@ -253,6 +278,7 @@ int glasswakeMain(int argc, const char* const* argv)
 int runUntilQuit()
 {
     const int code = runMessageLoop();
+    replayRunEnded(ReplayEnding::WindowClosed);
     writeExitReport();
     killGLWindow();
     return code;

@@ -19,6 +19,7 @@ constexpr int VK_LEFT_KEY = 37;
 constexpr int VK_UP_KEY = 38;
 constexpr int VK_RIGHT_KEY = 39;
 constexpr int VK_DOWN_KEY = 40;
+constexpr int VK_PAUSE_KEY = 'P';  // pauses and resumes the game
 
 extern const char* const WINDOW_TITLE;
 

@@ -1,12 +1,16 @@
-# Installs the build into a scratch prefix and checks that the game and its
-# asset folders land together, with the launcher, menu entry and icons.
+# Installs the build into a scratch prefix and checks that the game finds its
+# asset folders beside itself (links into share/glasswake), with the launcher
+# in games/, the menu entry, icons and the compressed manual page. A second
+# install over the first gives the same layout.
 cmake_policy(VERSION 3.20)  # IN_LIST in script mode
 file(REMOVE_RECURSE ${PREFIX})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
-                RESULT_VARIABLE result OUTPUT_QUIET)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "cmake --install failed: ${result}")
-endif()
+foreach(round 1 2)
+  execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+                  RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE log)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install (round ${round}) failed: ${result}\n${log}")
+  endif()
+endforeach()
 file(GLOB_RECURSE games ${PREFIX}/*/glasswake/glasswake)
 list(LENGTH games count)
 if(NOT count EQUAL 1)
@@ -21,13 +25,20 @@ foreach(f glasswake-clipboard textures/theloader.jpg textures/bg08.jpg meshes/bo
   endif()
 endforeach()
 
-# The launcher in bin/ runs the game itself, found relative to the launcher.
-set(launcher ${PREFIX}/bin/glasswake)
+foreach(folder textures meshes cgeffects music)
+  file(REAL_PATH ${dir}/${folder} real)
+  if(NOT IS_SYMLINK ${dir}/${folder} OR NOT real STREQUAL "${PREFIX}/share/glasswake/${folder}")
+    message(FATAL_ERROR "${dir}/${folder} does not lead to share/glasswake/${folder}")
+  endif()
+endforeach()
+
+# The launcher in games/ runs the game itself, found relative to the launcher.
+set(launcher ${PREFIX}/games/glasswake)
 file(STRINGS ${launcher} exec_line REGEX "^exec ")
 if(NOT exec_line MATCHES "\\)/([^\"]+)\" \"\\$@\"$")
   message(FATAL_ERROR "${launcher} does not exec a path relative to itself: ${exec_line}")
 endif()
-file(REAL_PATH ${PREFIX}/bin/${CMAKE_MATCH_1} launched)
+file(REAL_PATH ${PREFIX}/games/${CMAKE_MATCH_1} launched)
 file(REAL_PATH ${games} game)
 if(NOT launched STREQUAL game)
   message(FATAL_ERROR "the launcher runs ${launched}, not ${game}")
@@ -68,4 +79,11 @@ foreach(size 48 128 256)
     message(FATAL_ERROR "${icon} is not a ${size}x${size} PNG: ${header}")
   endif()
 endforeach()
+
+# The manual page, compressed without a name or time stamp.
+set(page ${PREFIX}/share/man/man6/glasswake.6.gz)
+file(READ ${page} header LIMIT 10 HEX)
+if(NOT header MATCHES "^1f8b08000000000002")
+  message(FATAL_ERROR "${page} is not gzip -9n output: ${header}")
+endif()
 file(REMOVE_RECURSE ${PREFIX})

@@ -7,13 +7,13 @@ source "$(dirname "$0")/lib.bash"
 prefix=$(mktemp -d)
 elsewhere=$(mktemp -d)
 cmake --install "$(dirname "$GAME")" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
-GAME=$prefix/bin/glasswake
-[ -x "$GAME" ] || fail "no launcher in bin/"
+GAME=$prefix/games/glasswake
+[ -x "$GAME" ] || fail "no launcher in games/"
 
 set_clipboard "before"
 cd "$elsewhere"
 start_game
-trap 'kill -9 $GAME_PID 2>/dev/null || true; rm -rf "$prefix" "$elsewhere"' EXIT
+trap 'kill -9 $GAME_PID 2>/dev/null || true; rm -rf "$prefix" "$elsewhere" "$GW_TEST_HOME"' EXIT
 dialog=$(wait_window "$DIALOG_NAME" 30) || fail "no settings dialog"
 press "$dialog" Return
 window=$(wait_window "$GAME_NAME" 30) || fail "no game window"

@@ -1,5 +1,7 @@
 #include "shell/command_line.h"
 
+#include "shell/window.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -69,6 +71,22 @@ TEST(CommandLine, BadInputIsAUsageError)
         EXPECT_EQ(cl.action, CommandLine::Action::UsageError) << argv.back();
         EXPECT_FALSE(cl.error.empty());
     }
+}
+
+TEST(CommandLine, EntryPointExitsWithTwoOnAUsageErrorBeforeAnyWindow)
+{
+    const char* bogus[] = {"glasswake", "--size", "1280y720"};
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(glasswakeMain(3, bogus), 2);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("1280y720"), std::string::npos);
+    EXPECT_NE(said.find("Usage: glasswake"), std::string::npos);
+
+    const char* help[] = {"glasswake", "--help"};
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(glasswakeMain(2, help), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), usageText());
+    commandLine = CommandLine{};
 }
 
 }  // namespace

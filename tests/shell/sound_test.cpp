@@ -170,4 +170,34 @@ TEST_F(SoundTest, MissingFileGivesNullAndPlayingItIsHarmless)
     EXPECT_FALSE(FSOUND_SetCurrentPosition(0, 0));
 }
 
+TEST_F(SoundTest, PauseHoldsTheStreamAndEveryCueAndNoSoundOpensNothing)
+{
+    writeSilentMp3(dir / "long.mp3", FSOUND_STREAM_BYTES / 417 + 20);
+    ASSERT_TRUE(FSOUND_Init(FSOUND_MIX_RATE, FSOUND_CHANNELS, 2));
+    FSOUND_SAMPLE* music = FSOUND_Sample_Load(FSOUND_FREE, file("long.mp3").c_str(), 0x130, 0, 0);
+    FSOUND_SAMPLE* cue = FSOUND_Sample_Load(FSOUND_FREE, file("cue.mp3").c_str(), 0x130, 0, 0);
+    FSOUND_Sample_SetMode(music, FSOUND_LOOP_NORMAL);
+    ASSERT_EQ(FSOUND_PlaySound(FSOUND_FREE, music), FSOUND_STREAM_CHANNEL);
+    FSOUND_Sample_SetMode(cue, FSOUND_LOOP_NORMAL);  // so it is still playing when paused
+    const int channel = FSOUND_PlaySound(FSOUND_FREE, cue);
+    ASSERT_GE(channel, 0);
+
+    pauseSound(true);
+    EXPECT_TRUE(Mix_PausedMusic());
+    EXPECT_TRUE(Mix_Paused(channel));
+    pauseSound(false);
+    EXPECT_FALSE(Mix_PausedMusic());
+    EXPECT_FALSE(Mix_Paused(channel));
+    EXPECT_TRUE(Mix_Playing(channel));
+    FSOUND_Close();
+
+    // Without sound nothing opens, and everything stays quiet and harmless.
+    setSoundEnabled(false);
+    EXPECT_FALSE(FSOUND_Init(FSOUND_MIX_RATE, FSOUND_CHANNELS, 2));
+    EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, file("cue.mp3").c_str(), 0x130, 0, 0), nullptr);
+    pauseSound(true);
+    setSoundEnabled(true);
+    EXPECT_TRUE(FSOUND_Init(FSOUND_MIX_RATE, FSOUND_CHANNELS, 2));
+}
+
 }  // namespace

@@ -10,6 +10,10 @@
 // before each are drawn. The script format is described in
 // game/capture_script.h; without --script the default steers over the whole
 // course with both buttons held. Assets are read beside this executable.
+//
+//   glasswake-capture --replay FILE --video OUT.mp4|OUT.webm [--size WxH] [--fps N]
+//
+// turns a recorded run into a video with its sound (see video_export.h).
 #include <SDL2/SDL.h>
 #include <unistd.h>
 
@@ -26,6 +30,7 @@
 #include "game/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
+#include "tools/capture/video_export.h"
 #include "tools/common/hidden_gl_window.h"
 #include "shell/crt_random.h"
 
@@ -40,7 +45,8 @@ int usage()
 {
     std::fprintf(stderr,
                  "usage: glasswake-capture [--size WxH] [--step SECONDS] [--script FILE] [--drawn N] "
-                 "[--out DIR] TIME[=FILE.png] ...\n");
+                 "[--out DIR] TIME[=FILE.png] ...\n"
+                 "       glasswake-capture --replay FILE --video OUT.mp4|OUT.webm [--size WxH] [--fps N]\n");
     return 2;
 }
 
@@ -67,6 +73,15 @@ bool parseRequest(const std::string& arg, const std::string& outDir, Request& r)
 
 int main(int argc, char** argv)
 {
+    if (wantsVideoExport(argc, argv)) {
+        VideoExportOptions options;
+        std::string error;
+        if (!parseVideoExportOptions(argc, argv, options, error)) {
+            std::fprintf(stderr, "glasswake-capture: %s\n", error.c_str());
+            return usage();
+        }
+        return exportReplayVideo(options);
+    }
     int width = 640, height = 360, drawn = 3;
     double step = 1.0 / 60.0;
     std::string scriptPath, outDir = ".";

@@ -1,0 +1,46 @@
+// replay_simulation.cpp - see replay_simulation.h.
+#include "game/replay_simulation.h"
+
+#include <cstring>
+
+#include "shell/crt_random.h"
+
+ReplaySimulation::ReplaySimulation(const Replay& r, bool withSound) : replay(r)
+{
+    if (withSound)
+        rules.sound.load();
+    crtSeed(replay.header.levelSeed);
+    rules.buildLevel();
+}
+
+double ReplaySimulation::step()
+{
+    const ReplayFrame& frame = replay.frames[next++];
+    applyReplayFrame(frame, inputs);
+    demoTime += frame.delta;
+    const ReplaySettings& s = replay.header.settings;
+    return rules.step(frame.delta, controlsFromFrameInputs(inputs, s.windowWidth, s.windowHeight));
+}
+
+ReplayRunState ReplaySimulation::state() const { return stateOfRules(rules, static_cast<uint32_t>(next), demoTime); }
+
+ReplayRunState stateOfRules(const GameRules& rules, uint32_t frames, double demoTime)
+{
+    ReplayRunState s;
+    s.frames = frames;
+    s.demoTime = demoTime;
+    s.gameTime = rules.time;
+    s.score = rules.score;
+    s.life = rules.life;
+    s.levelsCompleted = static_cast<uint32_t>(rules.levelsCompleted);
+    s.levelsLost = static_cast<uint32_t>(rules.levelsLost);
+    return s;
+}
+
+bool trailerAgrees(const ReplayTrailer& t, const ReplayRunState& s)
+{
+    auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    return t.frames == s.frames && same(t.demoTime, s.demoTime) && same(t.gameTime, s.gameTime) &&
+           same(t.score, s.score) && same(t.life, s.life) && t.levelsCompleted == s.levelsCompleted &&
+           t.levelsLost == s.levelsLost;
+}

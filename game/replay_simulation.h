@@ -1,0 +1,48 @@
+// replay_simulation.h - a recorded run played again with the rules only.
+//
+// The first level is laid out from the generator state the header recorded,
+// then every frame feeds its delta and inputs to GameRules::step, which makes
+// the same random draws as a drawn frame, so the rules reach the state the
+// live game reached, frame by frame. The shell's clock is the sum of the
+// recorded deltas, as the frame loop sums them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "game/game_rules.h"
+#include "shell/frame_inputs.h"
+#include "shell/replay_file.h"
+
+struct ReplayRunState {
+    uint32_t frames = 0;
+    double demoTime = 0.0;
+    double gameTime = 0.0;
+    double score = 0.0;
+    double life = 0.0;
+    uint32_t levelsCompleted = 0;
+    uint32_t levelsLost = 0;
+};
+
+class ReplaySimulation {
+public:
+    // `withSound`: the game's sound set-up runs first (FSOUND calls), as the
+    // game part's initialise does; leave it off where no sound is wanted.
+    explicit ReplaySimulation(const Replay& replay, bool withSound = false);
+
+    bool done() const { return next >= replay.frames.size(); }
+    // Runs the next frame; returns its game delta.
+    double step();
+    ReplayRunState state() const;
+
+    const Replay& replay;
+    GameRules rules;
+    FrameInputs inputs;
+    size_t next = 0;
+    double demoTime = 0.0;
+};
+
+// The rules' state after the run, as the trailer stores it.
+ReplayRunState stateOfRules(const GameRules& rules, uint32_t frames, double demoTime);
+// True when every value equals the trailer's, bit for bit.
+bool trailerAgrees(const ReplayTrailer& trailer, const ReplayRunState& state);

@@ -1,0 +1,109 @@
+// asset_digest.cpp - see asset_digest.h.
+#include "shell/asset_digest.h"
+
+#include <algorithm>
+
+#include "assets/l3ds.h"
+#include "assets/scene_textures.h"
+#include "game/part_game.h"
+#include "shell/command_line.h"
+#include "shell/content_hash.h"
+
+namespace {
+
+// In the order part_start and part_game load them.
+const char* const FIXED_BEFORE_SCENE[] = {
+    "textures/theloader.jpg",
+    "textures/bg08.jpg",
+    "textures/blob41b.jpg",
+    "textures/cloudt2.jpg",
+    "meshes/helicopter.obj",
+    "meshes/gear.obj",
+    "meshes/gears2.obj",
+    "meshes/sprite1.obj",
+    "meshes/sprite2.obj",
+    "meshes/sprite3.obj",
+    "meshes/sprite5.obj",
+    "meshes/sprite6.obj",
+    "meshes/sprite7.obj",
+    "meshes/sprite8.obj",
+    "meshes/sprite9.obj",
+    "meshes/sprite10.obj",
+    "meshes/sprite11.obj",
+    "meshes/box.3ds",
+};
+const char* const FIXED_AFTER_SCENE[] = {
+    "cgeffects/vertex_boatg.cpp",
+    "cgeffects/fragment_projection_anisotropic2hg.cpp",
+    "cgeffects/vertex_boat.cpp",
+    "cgeffects/fragment_projection_anisotropic2box.cpp",
+    "cgeffects/fragment_projection_anisotropic2hg2.cpp",
+    "cgeffects/fragment_projection_anisotropic2hg2sprite.cpp",
+    "cgeffects/fragment_blur256.cpp",
+    "cgeffects/fragment_blur256FOV.cpp",
+    "cgeffects/fragment_Blur_circular.cpp",
+    "cgeffects/fragment_bend3.cpp",
+    "cgeffects/fragment_wireframe.cpp",
+    "meshes/try1.sav",
+    "music/Velmore - Tarnish.mp3",
+    "music/1.mp3",
+    "music/2.mp3",
+    "music/3.mp3",
+    "music/4.mp3",
+};
+
+void addOnce(std::vector<std::string>& list, const std::string& name)
+{
+    if (!name.empty() && std::find(list.begin(), list.end(), name) == list.end())
+        list.push_back(name);
+}
+
+}  // namespace
+
+std::vector<std::string> gameAssetFiles(const std::string& base)
+{
+    std::vector<std::string> files;
+    for (const char* name : FIXED_BEFORE_SCENE)
+        addOnce(files, name);
+    // The textures the box scene names, as its import loads them.
+    L3DS scene;
+    if (scene.loadFile((base + "meshes/box.3ds").c_str())) {
+        for (const SceneTextureLoad& load : planSceneTextures(scene, MODEL_BOX).loads) {
+            addOnce(files, load.path);
+            addOnce(files, load.alphaPath);
+        }
+    }
+    for (const char* name : FIXED_AFTER_SCENE)
+        addOnce(files, name);
+    return files;
+}
+
+std::vector<ReplayAsset> digestGameAssets(const std::string& base)
+{
+    std::vector<ReplayAsset> assets;
+    for (const std::string& name : gameAssetFiles(base)) {
+        ReplayAsset a{name, 0};
+        if (!fileContentHash(base + name, a.hash))
+            a.hash = 0;
+        assets.push_back(a);
+    }
+    return assets;
+}
+
+std::string replayMismatch(const ReplayHeader& header, const std::string& base)
+{
+    if (header.gameVersion != versionText())
+        return "recorded by " + header.gameVersion + "; this is " + versionText() +
+               ", whose rules or pictures may differ";
+    const std::vector<ReplayAsset> here = digestGameAssets(base);
+    for (const ReplayAsset& recorded : header.assets) {
+        auto same = std::find_if(here.begin(), here.end(), [&](const ReplayAsset& a) { return a.name == recorded.name; });
+        if (same == here.end())
+            return "made with other assets (this game has no " + recorded.name + ")";
+        if (same->hash != recorded.hash)
+            return "made with other assets (" + recorded.name + " differs)";
+    }
+    if (here.size() != header.assets.size())
+        return "made with other assets (a different list of files)";
+    return "";
+}

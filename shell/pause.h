@@ -1,0 +1,29 @@
+// pause.h - the player's pause (P, or a pad's Start).
+//
+// While paused the game part is not drawn at all, so no game time passes, no
+// rule runs and no random number is drawn; the music and the cues hold where
+// they are. The last frame stays on screen with "Paused" over it in the
+// outline font. Resuming takes the frame clock up where it stood, so the
+// course goes on without a jump. Escape still fades out and ends the game
+// while paused; minimising while paused keeps the pause.
+#pragma once
+
+extern bool paused;
+extern bool pauseToggleRequested;
+extern double pausedSeconds;  // wall time spent paused in this run
+
+// P or Start: the pause begins or ends at the next pass of the message loop.
+void requestPauseToggle();
+// One pass of the message loop while the window is active: drawFrame, or
+// while paused the held frame (and the exit fade once Escape was pressed).
+void drawFrameOrPause();
+
+// The clock and sound side, without drawing.
+void holdFrameClock();     // the pause begins after this pass's frame
+void pausedClockPass();    // a paused pass: the frame clock moves on, game time does not
+void releaseFrameClock();  // the next frame's delta starts now
+
+// The drawing side: keeps the window's back buffer as the held frame, and
+// draws it again with "Paused" over it.
+void captureHeldFrame();
+void drawHeldFrame();

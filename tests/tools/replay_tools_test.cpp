@@ -1,0 +1,167 @@
+// The replay tools on files made for this build: glasswake-inspect replay
+// agrees with a sound recording and says why it refuses a damaged, foreign,
+// newer or unfinished one, or one made by another version or with other
+// assets; glasswake-capture refuses the same input before it renders.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "game/replay_simulation.h"
+#include "shell/asset_digest.h"
+#include "shell/command_line.h"
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;  // stdout
+    std::string err;  // stderr
+};
+
+ToolRun runTool(const std::string& tool, const std::string& arguments)
+{
+    ToolRun run;
+    const std::string errPath = testing::TempDir() + std::to_string(getpid()) + "_stderr.txt";
+    const std::string command = std::string(GW_BUILD_DIR) + "/" + tool + " " + arguments + " 2>" + errPath;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.out.append(buffer, got);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (FILE* f = std::fopen(errPath.c_str(), "r")) {
+        while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            run.err.append(buffer, got);
+        std::fclose(f);
+    }
+    std::remove(errPath.c_str());
+    return run;
+}
+
+// Two seconds of steering and firing, for this build's assets, with the
+// trailer the rules reach.
+Replay shortRun()
+{
+    Replay r;
+    r.header.gameVersion = versionText();
+    r.header.settings.windowWidth = r.header.settings.renderWidth = 1280;
+    r.header.settings.windowHeight = r.header.settings.renderHeight = 720;
+    r.header.levelSeed = 12345;
+    r.header.assets = digestGameAssets(std::string(GW_BUILD_DIR) + "/");
+    for (int i = 0; i < 120; ++i) {
+        ReplayFrame f;
+        f.delta = 1.0 / 60.0;
+        f.mouseX = 5.0 * std::sin(i * 0.1);
+        f.leftButton = i > 30;
+        f.fadeStarts = i == 119;
+        r.frames.push_back(f);
+    }
+    ReplaySimulation simulation(r);
+    while (!simulation.done())
+        simulation.step();
+    const ReplayRunState s = simulation.state();
+    r.complete = true;
+    r.trailer = {s.frames, s.demoTime, s.gameTime, s.score, s.life, s.levelsCompleted, s.levelsLost,
+                 ReplayEnding::ExitFade};
+    return r;
+}
+
+std::string write(const std::string& name, const std::vector<uint8_t>& bytes)
+{
+    const std::string path = testing::TempDir() + std::to_string(getpid()) + "_" + name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+}  // namespace
+
+TEST(ReplayTools, InspectAgreesWithASoundRecordingAndNotWithAnAlteredOne)
+{
+    Replay run = shortRun();
+    const std::string good = write("good.gwreplay", encodeReplay(run));
+    ToolRun r = runTool("glasswake-inspect", "replay " + good);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("\"frames\":120,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"levels_completed\":0,\"levels_lost\":0"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"trailer\":{\"frames\":120,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"agrees\":true}"), std::string::npos) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);
+
+    run.trailer.score += 1.0;
+    const std::string altered = write("altered.gwreplay", encodeReplay(run));
+    r = runTool("glasswake-inspect", "replay " + altered);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("\"agrees\":false"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("does not reach the state"), std::string::npos) << r.err;
+
+    run.complete = false;  // a run that crashed: no trailer to agree with
+    const std::string unfinished = write("unfinished.gwreplay", encodeReplay(run));
+    r = runTool("glasswake-inspect", "replay " + unfinished);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("\"frames\":120,"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"complete\":false"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("without its trailer"), std::string::npos) << r.err;
+    for (const std::string& path : {good, altered, unfinished})
+        std::remove(path.c_str());
+}
+
+TEST(ReplayTools, BadInputIsRefusedWithItsReasonByBothTools)
+{
+    const Replay run = shortRun();
+    std::vector<uint8_t> damaged = encodeReplay(run);
+    damaged[damaged.size() - 30] ^= 1;
+    std::vector<uint8_t> newer = encodeReplay(run);
+    newer[8] = 9;
+    Replay otherAssets = run;
+    otherAssets.header.assets[3].hash ^= 1;
+    Replay otherVersion = run;
+    otherVersion.header.gameVersion = "glasswake 0.9.0";
+
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        std::string reason;
+    } cases[] = {
+        {"damaged", damaged, "damaged trailer (checksum mismatch)"},
+        {"foreign", {'G', 'I', 'F', '8', '9', 'a'}, "not a Glasswake replay"},
+        {"newer", newer, "newer version of Glasswake (replay format 9"},
+        {"assets", encodeReplay(otherAssets), "made with other assets (" + otherAssets.header.assets[3].name + " differs)"},
+        {"version", encodeReplay(otherVersion), "recorded by glasswake 0.9.0"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = write(std::string(c.name) + ".gwreplay", c.bytes);
+        ToolRun r = runTool("glasswake-inspect", "replay " + path);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_NE(r.out.find("\"error\":"), std::string::npos) << c.name;
+
+        r = runTool("glasswake-capture", "--replay " + path + " --video " + path + ".mp4 --size 64x36");
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_NE(access((path + ".mp4").c_str(), F_OK), 0) << c.name;
+        std::remove(path.c_str());
+    }
+    ToolRun r = runTool("glasswake-inspect", "replay " + testing::TempDir() + "no_such.gwreplay");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot open"), std::string::npos) << r.err;
+
+    // Usage errors: exit 2.
+    for (const char* args : {"--replay x.gwreplay", "--replay x.gwreplay --video out.avi",
+                             "--replay x.gwreplay --video out.mp4 --size 63x36", "--replay x --video y.webm --fps 0"}) {
+        r = runTool("glasswake-capture", args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("usage:"), std::string::npos) << args;
+    }
+}
