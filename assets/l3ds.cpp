@@ -6,10 +6,14 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
+#include <new>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "assets/file_bytes.h"
 #include "assets/l3ds_chunks.h"
+#include "assets/work_meter.h"
 
 namespace {
 
@@ -67,6 +71,13 @@ constexpr size_t OBJECT_NAME_CHARS = 99;
 constexpr size_t GROUP_NAME_CHARS = 20;
 constexpr size_t NODE_NAME_CHARS = 19;
 constexpr int32_t MAX_FRAMES = 1 << 16;  // bounds the per-frame expansion
+// Frames expanded over all nodes (nodes x F): one per two input bytes, plus this.
+constexpr size_t EXPANDED_FRAMES_FIXED = size_t(1) << 18;
+
+int32_t frameCountFor(uint32_t largestKeyCount)
+{
+    return static_cast<int32_t>(std::clamp<uint32_t>(largestKeyCount, 1, MAX_FRAMES));
+}
 
 LVector3 readVector(LChunkReader& r)
 {
@@ -164,7 +175,10 @@ bool readMaterial(LChunkReader r, LMaterial& m)
 
 class SceneParser {
 public:
-    explicit SceneParser(L3DS& scene) : scene(scene) {}
+    SceneParser(L3DS& scene, size_t inputSize)
+        : scene(scene), expandedFramesBudget(inputSize / 2 + EXPANDED_FRAMES_FIXED)
+    {
+    }
 
     bool parse(const uint8_t* data, size_t size)
     {
@@ -194,14 +208,43 @@ private:
         return !r.failed();
     }
 
+    // Room for every material, mesh, light and camera the editor chunk
+    // announces, so that each list is allocated once.
+    void reserveLists(LChunkReader editor)
+    {
+        size_t materials = 0, meshes = 0, lights = 0, cameras = 0;
+        uint16_t id;
+        LChunkReader sub;
+        while (editor.nextChunk(id, sub)) {
+            if (id == CHUNK_MATERIAL) {
+                ++materials;
+            } else if (id == CHUNK_OBJECT) {
+                sub.readString(0);  // the name
+                uint16_t kind;
+                LChunkReader part;
+                while (sub.nextChunk(kind, part)) {
+                    meshes += kind == CHUNK_TRIANGLE_MESH;
+                    lights += kind == CHUNK_LIGHT;
+                    cameras += kind == CHUNK_CAMERA;
+                }
+            }
+        }
+        scene.materials.reserve(scene.materials.size() + materials);
+        scene.meshes.reserve(scene.meshes.size() + meshes);
+        scene.lights.reserve(scene.lights.size() + lights);
+        scene.cameras.reserve(scene.cameras.size() + cameras);
+    }
+
     bool readEditor(LChunkReader& editor)
     {
+        reserveLists(editor);
         // Materials before objects, so that material groups find every material.
         bool ok = forEachChunk(editor, CHUNK_MATERIAL, [this](LChunkReader& c) {
             LMaterial material;
             if (!readMaterial(c, material))
                 return false;
             material.id = scene.getMaterialCount();
+            materialIds.try_emplace(material.name, material.id);  // the first of a name wins
             scene.materials.push_back(std::move(material));
             return true;
         });
@@ -248,6 +291,7 @@ private:
         if (r.failed())
             return false;
         mesh.id = scene.getMeshCount();
+        meshIds.try_emplace(mesh.name, mesh.id);
         scene.meshes.push_back(std::move(mesh));
         return true;
     }
@@ -323,7 +367,8 @@ private:
         uint16_t count = r.readU16();
         if (r.failed() || size_t(count) * 2 > r.remaining())
             return false;
-        int32_t materialId = scene.findMaterial(materialName);
+        const auto named = materialIds.find(materialName);
+        const int32_t materialId = named == materialIds.end() ? -1 : named->second;
         if (materialId >= 0)
             mesh.materials.push_back(materialId);
         for (size_t i = 0; i < count; ++i) {
@@ -430,10 +475,22 @@ private:
         }
         if (r.failed())
             return false;
-        node.meshIndex = scene.findMesh(node.name);
-        if (node.meshIndex < 0)
+        const auto named = meshIds.find(node.name);
+        if (named == meshIds.end())
             return true;  // animates something that is not a mesh
-        largestKeyCount = std::max(largestKeyCount, nodeKeyCount);
+        node.meshIndex = named->second;
+        LMesh& mesh = scene.meshes[node.meshIndex];
+        // Every node of a mesh sets the frame count, but only the first one
+        // is kept: drawing never asks for another.
+        const bool first = mesh.node < 0;
+        const uint32_t keyCount = std::max(largestKeyCount, nodeKeyCount);
+        const size_t expanded = (scene.nodes.size() + (first ? 1 : 0)) * size_t(frameCountFor(keyCount));
+        if (expanded > expandedFramesBudget)
+            return false;  // more frames than a file of this size can hold: damaged
+        largestKeyCount = keyCount;
+        if (!first)
+            return true;
+        mesh.node = scene.getNodeCount();
         scene.nodes.push_back(std::move(node));
         return true;
     }
@@ -476,6 +533,10 @@ private:
     }
 
     L3DS& scene;
+    const size_t expandedFramesBudget;
+    // Name look-ups while parsing; the first of a name wins, as in the lists.
+    std::unordered_map<std::string, int32_t> materialIds;
+    std::unordered_map<std::string, int32_t> meshIds;
 };
 
 // Inverse of an affine matrix (last row 0 0 0 1); false when it is singular.
@@ -506,19 +567,8 @@ bool invertAffine(const LMatrix4& a, LMatrix4& out)
 
 bool L3DS::loadFile(const char* fileName)
 {
-    FILE* file = std::fopen(fileName, "rb");
-    if (!file)
-        return false;
     std::vector<uint8_t> buffer;
-    bool readOk = std::fseek(file, 0, SEEK_END) == 0;
-    long size = readOk ? std::ftell(file) : -1;
-    readOk = readOk && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (readOk) {
-        buffer.assign(static_cast<size_t>(size), 0);
-        readOk = std::fread(buffer.data(), 1, buffer.size(), file) == buffer.size();
-    }
-    std::fclose(file);
-    if (!readOk)
+    if (!readRegularFile(fileName, buffer))
         return false;
     return loadFromMemory(buffer.data(), buffer.size());
 }
@@ -526,13 +576,18 @@ bool L3DS::loadFile(const char* fileName)
 bool L3DS::loadFromMemory(const uint8_t* data, size_t size)
 {
     clear();
-    SceneParser parser(*this);
-    bool parsed = parser.parse(data, size);
-    frameCount = static_cast<int32_t>(std::clamp<uint32_t>(parser.largestKeyCount, 1, MAX_FRAMES));
-    for (LAnimationNode& node : nodes)
-        node.expandTracks(frameCount, parser.lastFrame);
-    finishLoading();
-    return parsed;
+    try {
+        SceneParser parser(*this, size);
+        bool parsed = parser.parse(data, size);
+        frameCount = frameCountFor(parser.largestKeyCount);
+        for (LAnimationNode& node : nodes)
+            node.expandTracks(frameCount, parser.lastFrame);
+        finishLoading();
+        return parsed;
+    } catch (const std::bad_alloc&) {
+        clear();  // out of memory: an empty scene, as for a file that is no scene
+        return false;
+    }
 }
 
 void L3DS::finishLoading()
@@ -543,14 +598,20 @@ void L3DS::finishLoading()
         // The file stores vertices in world space. A mesh that the keyframer
         // moves is brought into its own space (the inverse of its matrix) with
         // the pivot at the origin, where the node's transform expects it.
+        // Axes that cannot be inverted still have an origin to take away, or
+        // the node's position would apply the mesh's offset a second time.
         if (const LAnimationNode* node = getMeshNode(i)) {
             LMatrix4 toLocal;
-            if (invertAffine(mesh.matrix, toLocal)) {
-                toLocal.m[12] -= node->pivot.x;
-                toLocal.m[13] -= node->pivot.y;
-                toLocal.m[14] -= node->pivot.z;
-                mesh.transformVertices(toLocal);
+            if (!invertAffine(mesh.matrix, toLocal)) {
+                toLocal = LMatrix4{};
+                toLocal.m[12] = -mesh.matrix.m[12];
+                toLocal.m[13] = -mesh.matrix.m[13];
+                toLocal.m[14] = -mesh.matrix.m[14];
             }
+            toLocal.m[12] -= node->pivot.x;
+            toLocal.m[13] -= node->pivot.y;
+            toLocal.m[14] -= node->pivot.z;
+            mesh.transformVertices(toLocal);
         }
         mesh.optimize(optimizationLevel);
     }

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "assets/l3ds_objects.h"
+#include "assets/work_meter.h"
 
 namespace {
 
@@ -71,19 +72,28 @@ Quaternion slerp(Quaternion a, Quaternion b, double f)
     return normalized({a.w * wa + b.w * wb, a.x * wa + b.x * wb, a.y * wa + b.y * wb, a.z * wa + b.z * wb});
 }
 
-// Index of the last key at or before `frame` (0 when the first is later) and
-// the fraction of the way to the next key.
-template <class Key>
-size_t findKey(const std::vector<Key>& keys, double frame, double& fraction)
-{
-    size_t i = 0;
-    while (i + 1 < keys.size() && keys[i + 1].frame <= frame)
-        ++i;
-    fraction = 0;
-    if (i + 1 < keys.size() && frame > keys[i].frame)
-        fraction = (frame - keys[i].frame) / (double(keys[i + 1].frame) - keys[i].frame);
-    return i;
-}
+// Walks keys sorted by frame for frames that never go back, so a whole
+// expansion costs keys + frames steps rather than their product.
+class KeyCursor {
+public:
+    // Index of the last key at or before `frame` (0 when the first is later)
+    // and the fraction of the way to the next key. `frameOf` reads a key's frame.
+    template <class Keys, class FrameOf>
+    size_t find(const Keys& keys, double frame, FrameOf frameOf, double& fraction)
+    {
+        while (index + 1 < keys.size() && frameOf(keys[index + 1]) <= frame) {
+            ++index;
+            ++readerWork;
+        }
+        fraction = 0;
+        if (index + 1 < keys.size() && frame > frameOf(keys[index]))
+            fraction = (frame - frameOf(keys[index])) / (double(frameOf(keys[index + 1])) - frameOf(keys[index]));
+        return index;
+    }
+
+private:
+    size_t index = 0;
+};
 
 LVector3 lerp(LVector3 a, LVector3 b, float f) { return a + (b - a) * f; }
 
@@ -94,6 +104,7 @@ void LAnimationNode::expandTracks(int32_t frames, uint32_t lastFrame)
     auto byFrame = [](const auto& a, const auto& b) { return a.frame < b.frame; };
     // Orientations accumulate in file order; only then are keys put in time order.
     std::vector<std::pair<uint32_t, Quaternion>> orientations;
+    orientations.reserve(rotationKeys.size());
     Quaternion total;
     for (const LRotationKey& key : rotationKeys) {
         total = normalized(total * fromRotation(key.rotation));
@@ -106,22 +117,20 @@ void LAnimationNode::expandTracks(int32_t frames, uint32_t lastFrame)
 
     positions.assign(frames, LVector3{});
     rotations.assign(frames, LRotation{});
+    readerWork += size_t(frames) + rotationKeys.size() + positionKeys.size();
     Quaternion previous;
+    KeyCursor positionCursor;
+    KeyCursor rotationCursor;
     for (int32_t i = 0; i < frames; ++i) {
         double frame = frames > 1 ? double(lastFrame) * i / (frames - 1) : 0.0;
         double f;
         if (!positionTrack.empty()) {
-            size_t k = findKey(positionTrack, frame, f);
+            size_t k = positionCursor.find(positionTrack, frame, [](const LPositionKey& key) { return key.frame; }, f);
             size_t next = std::min(k + 1, positionTrack.size() - 1);
             positions[i] = lerp(positionTrack[k].position, positionTrack[next].position, float(f));
         }
         if (!orientations.empty()) {
-            size_t k = 0;
-            while (k + 1 < orientations.size() && orientations[k + 1].first <= frame)
-                ++k;
-            f = 0;
-            if (k + 1 < orientations.size() && frame > orientations[k].first)
-                f = (frame - orientations[k].first) / (double(orientations[k + 1].first) - orientations[k].first);
+            size_t k = rotationCursor.find(orientations, frame, [](const auto& entry) { return entry.first; }, f);
             size_t next = std::min(k + 1, orientations.size() - 1);
             Quaternion q = slerp(orientations[k].second, orientations[next].second, f);
             // Keep neighbouring frames on the same side, so that blending their

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "assets/work_meter.h"
+
 bool LChunkReader::take(size_t count)
 {
     if (failedRead || count > remaining()) {
@@ -54,6 +56,7 @@ std::string LChunkReader::readString(size_t maxChars)
     }
     size_t length = static_cast<const uint8_t*>(zero) - start;
     position += length + 1;
+    readerWork += length + 1;
     return std::string(reinterpret_cast<const char*>(start), length < maxChars ? length : maxChars);
 }
 
@@ -66,6 +69,7 @@ bool LChunkReader::nextChunk(uint16_t& id, LChunkReader& contents)
 {
     if (failedRead || atEnd())
         return false;
+    ++readerWork;
     if (remaining() < 6) {
         failedRead = true;
         return false;

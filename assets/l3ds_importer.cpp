@@ -47,10 +47,10 @@ int32_t LImporter::findMaterial(const std::string& name) const
 
 const LAnimationNode* LImporter::getMeshNode(int32_t meshIndex) const
 {
-    for (const LAnimationNode& node : nodes)
-        if (node.meshIndex == meshIndex)
-            return &node;
-    return nullptr;
+    if (meshIndex < 0 || meshIndex >= getMeshCount())
+        return nullptr;
+    const int32_t node = meshes[meshIndex].node;
+    return node >= 0 && node < getNodeCount() ? &nodes[node] : nullptr;
 }
 
 LNodeTransform LImporter::getMeshTransform(int32_t meshIndex, float t) const

@@ -1,10 +1,13 @@
 // l3ds_mesh.cpp - after a mesh is read: consistent arrays, the vertex
 // transform, vertex normals by smoothing group and texture-space vectors.
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "assets/l3ds_objects.h"
+#include "assets/work_meter.h"
 
 namespace {
 
@@ -62,14 +65,37 @@ void averageAllFaces(LMesh& mesh)
         mesh.normals[v] = normalizedOr(sums[v], UP);
 }
 
+// For the triangles around one vertex (in order), the first position at
+// which each one's smoothing word appears; ungrouped triangles (word 0) and
+// repeats of the same triangle (a degenerate corner) are handled by the caller.
+// Sorting keeps this at d log d for d triangles instead of d squared.
+class FirstAppearance {
+public:
+    void find(const std::vector<std::pair<uint32_t, uint32_t>>& wordAndPosition, std::vector<uint32_t>& first)
+    {
+        sorted = wordAndPosition;
+        std::sort(sorted.begin(), sorted.end());
+        for (size_t i = 0; i < sorted.size(); ++i) {
+            const bool startsRun = i == 0 || sorted[i].first != sorted[i - 1].first;
+            runFirst = startsRun ? sorted[i].second : runFirst;
+            first[sorted[i].second] = runFirst;
+        }
+        readerWork += sorted.size();
+    }
+
+private:
+    std::vector<std::pair<uint32_t, uint32_t>> sorted;
+    uint32_t runFirst = 0;
+};
+
 // Around each vertex, triangles with the same smoothing word share one normal:
 // the sum of the faces whose words share a group bit with it (a triangle
 // without groups keeps its own face normal). Each further word at a vertex gets
 // its own copy of the vertex, as long as 16-bit indices can still reach it.
 void averageBySmoothingGroup(LMesh& mesh)
 {
-    // Past this many words at one vertex, only equal words are averaged, which
-    // keeps a hostile file from costing quadratic time.
+    // Past this many words at one vertex, only equal words are averaged: the
+    // comparison of every pair would let a hostile file cost quadratic time.
     constexpr size_t MAX_WORDS_COMPARED = 1024;
     const size_t originalCount = mesh.vertices.size();
     VertexTriangles around(mesh);
@@ -82,31 +108,49 @@ void averageBySmoothingGroup(LMesh& mesh)
     };
     std::vector<Word> words;
     std::vector<uint32_t> wordOf;  // per triangle around the vertex: its entry in words
+    std::vector<std::pair<uint32_t, uint32_t>> grouped;  // (word, position) of grouped triangles
+    std::vector<uint32_t> firstPosition;                 // per position: where its word first appears
+    FirstAppearance firstAppearance;
     for (size_t v = 0; v < originalCount; ++v) {
+        const uint32_t begin = around.start[v];
+        const uint32_t count = around.start[v + 1] - begin;
         words.clear();
-        wordOf.clear();
-        for (uint32_t k = around.start[v]; k < around.start[v + 1]; ++k) {
-            uint32_t ti = around.triangles[k];
-            if (k > around.start[v] && around.triangles[k - 1] == ti) {
-                wordOf.push_back(wordOf.back());  // same triangle twice: a degenerate corner
+        wordOf.assign(count, 0);
+        grouped.clear();
+        firstPosition.resize(count);
+        for (uint32_t p = 0; p < count; ++p) {
+            firstPosition[p] = p;
+            const uint32_t ti = around.triangles[begin + p];
+            const bool repeat = p > 0 && around.triangles[begin + p - 1] == ti;
+            const uint32_t bits = mesh.extendedTriangles[ti].smoothingGroups;
+            if (!repeat && bits != 0)
+                grouped.push_back({bits, p});
+        }
+        firstAppearance.find(grouped, firstPosition);
+        for (uint32_t p = 0; p < count; ++p) {
+            const uint32_t ti = around.triangles[begin + p];
+            if (p > 0 && around.triangles[begin + p - 1] == ti) {
+                wordOf[p] = wordOf[p - 1];  // same triangle twice: a degenerate corner
                 continue;
             }
             const LTriangle2& t = mesh.extendedTriangles[ti];
-            size_t slot = 0;
             // Ungrouped triangles never share, so each one is an entry of its own.
-            while (t.smoothingGroups != 0 && slot < words.size() && words[slot].bits != t.smoothingGroups)
-                ++slot;
-            if (t.smoothingGroups == 0 || slot == words.size()) {
-                slot = words.size();
+            uint32_t slot;
+            if (firstPosition[p] == p) {
+                slot = static_cast<uint32_t>(words.size());
                 words.push_back({t.smoothingGroups, LVector3{}, 0});
+            } else {
+                slot = wordOf[firstPosition[p]];
             }
             words[slot].faceSum = words[slot].faceSum + t.faceNormal;
-            wordOf.push_back(static_cast<uint32_t>(slot));
+            wordOf[p] = slot;
         }
+        readerWork += count;
         bool compareAll = words.size() <= MAX_WORDS_COMPARED;
         for (size_t i = 0; i < words.size(); ++i) {
             LVector3 sum = words[i].faceSum;
             if (compareAll && words[i].bits != 0) {
+                readerWork += words.size();
                 for (size_t j = 0; j < words.size(); ++j)
                     if (j != i && (words[j].bits & words[i].bits))
                         sum = sum + words[j].faceSum;
@@ -128,9 +172,9 @@ void averageBySmoothingGroup(LMesh& mesh)
             mesh.normals[words[i].vertex] = normal;
         }
         // Point each triangle's corners at this vertex to its word's copy.
-        for (uint32_t k = around.start[v]; k < around.start[v + 1]; ++k) {
+        for (uint32_t k = begin; k < begin + count; ++k) {
             uint32_t ti = around.triangles[k];
-            uint16_t target = static_cast<uint16_t>(words[wordOf[k - around.start[v]]].vertex);
+            uint16_t target = static_cast<uint16_t>(words[wordOf[k - begin]].vertex);
             for (int c = 0; c < 3; ++c) {
                 if (corner(mesh.triangles[ti], c) == v) {
                     corner(mesh.triangles[ti], c) = target;

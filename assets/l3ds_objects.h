@@ -16,6 +16,12 @@ class LObject {
 public:
     LObject() = default;
     virtual ~LObject() = default;
+    // Declared, since the virtual destructor would otherwise turn every move
+    // of a mesh into a copy of its arrays.
+    LObject(const LObject&) = default;
+    LObject(LObject&&) = default;
+    LObject& operator=(const LObject&) = default;
+    LObject& operator=(LObject&&) = default;
     virtual const std::string& getName() const { return name; }
     virtual void setName(const std::string& value) { name = value; }
 
@@ -55,6 +61,7 @@ public:
     std::vector<LTriangle2> extendedTriangles;  // one per triangle
     std::vector<int32_t> materials;       // ids named by the material groups, in file order
     LMatrix4 matrix;                      // the mesh's local coordinate system
+    int32_t node = -1;                    // its animation node in the scene, or -1
 
     int32_t getVertexCount() const { return static_cast<int32_t>(vertices.size()); }
     int32_t getTriangleCount() const { return static_cast<int32_t>(triangles.size()); }

@@ -2,8 +2,10 @@
 #include "assets/motion_path.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
+#include <new>
+
+#include "assets/file_bytes.h"
 
 namespace {
 
@@ -68,17 +70,9 @@ void writeBack(std::vector<double>& track, const Spline& curve)
 
 int32_t MotionPath::loadMotion(const char* fileName)
 {
-    FILE* file = std::fopen(fileName, "rb");
-    if (!file)
-        return 0;
-    std::vector<unsigned char> bytes;
-    unsigned char buffer[1 << 16];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    bool readable = !std::ferror(file);
-    std::fclose(file);
-    if (!readable)  // a folder, say: treated like a file that cannot be opened
+    // A folder or a device is treated like a file that cannot be opened.
+    std::vector<uint8_t> bytes;
+    if (!readRegularFile(fileName, bytes))
         return 0;
     loadMotionBytes(bytes.data(), bytes.size());
     return 1;
@@ -86,9 +80,22 @@ int32_t MotionPath::loadMotion(const char* fileName)
 
 void MotionPath::loadMotionBytes(const unsigned char* data, size_t size)
 {
+    try {
+        readAndSmooth(data, size);
+    } catch (const std::bad_alloc&) {
+        *this = MotionPath();  // out of memory: read as an empty file, never thrown on
+    }
+}
+
+void MotionPath::readAndSmooth(const unsigned char* data, size_t size)
+{
     samples.clear();
     trackA.clear();
     trackB.clear();
+    const size_t records = size / MOTION_RECORD_SIZE;
+    samples.reserve(records);
+    trackA.reserve(records);
+    trackB.reserve(records);
     for (size_t offset = 0; offset + MOTION_RECORD_SIZE <= size; offset += MOTION_RECORD_SIZE) {
         const unsigned char* record = data + offset;
         samples.push_back(makeVec3(readFloat32(record), readFloat32(record + 4), readFloat32(record + 8)));

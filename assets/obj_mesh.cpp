@@ -9,10 +9,12 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
+#include <new>
 #include <utility>
 
-#include <sys/stat.h>
+#include "assets/file_bytes.h"
+#include "assets/work_meter.h"
 
 namespace {
 
@@ -32,6 +34,7 @@ public:
         size_t start = pos_;
         while (pos_ < text_.size() && !isSpace(text_[pos_]))
             ++pos_;
+        readerWork += pos_ - start;
         return text_.substr(start, pos_ - start);
     }
 
@@ -57,8 +60,10 @@ public:
 
     void skipLine()
     {
+        const size_t start = pos_;
         while (pos_ < text_.size() && text_[pos_] != '\n')
             ++pos_;
+        readerWork += pos_ - start;
     }
 
     // A finite number filling a whole word; on failure nothing is consumed.
@@ -89,6 +94,7 @@ public:
         const char* last = text_.data() + text_.size();
         auto [end, error] = std::from_chars(first, last, index);
         size_t after = static_cast<size_t>(end - text_.data());
+        readerWork += after - (first - text_.data()) + 1;
         bool ok = error == std::errc() && after + 2 <= text_.size() && !isSpace(text_[after]) &&
                   !isSpace(text_[after + 1]) && (after + 2 == text_.size() || isSpace(text_[after + 2]));
         pos_ = ok ? after + 2 : start;
@@ -98,8 +104,10 @@ public:
 private:
     void skipSpace()
     {
+        const size_t start = pos_;
         while (pos_ < text_.size() && isSpace(text_[pos_]))
             ++pos_;
+        readerWork += pos_ - start;
     }
 
     std::string_view text_;
@@ -202,25 +210,6 @@ void readObjects(std::string_view text, std::vector<std::vector<ObjFace>>& objec
     }
 }
 
-bool readWholeFile(const std::string& fileName, std::string& text)
-{
-    FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (!file)
-        return false;
-    // The size is only a hint, and only a regular file has a meaningful one
-    // (a folder reports an enormous size).
-    struct stat info;
-    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        text.reserve(static_cast<size_t>(info.st_size));
-    char buffer[1 << 16];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, got);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
-}
-
 }  // namespace
 
 void ObjMesh::loadObj(std::string fileName, int32_t listId) { loadObjWithStats(fileName, listId); }
@@ -229,9 +218,10 @@ ObjReadStats ObjMesh::loadObjWithStats(const std::string& fileName, int32_t list
 {
     if (loaded)
         return {};
-    std::string text;
-    bool readable = readWholeFile(fileName, text);
-    ObjReadStats stats = loadObjText(readable ? std::string_view(text) : std::string_view(), listId);
+    std::vector<uint8_t> bytes;
+    bool readable = readRegularFile(fileName.c_str(), bytes);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    ObjReadStats stats = loadObjText(text, listId);
     stats.fileRead = readable;
     return stats;
 }
@@ -245,6 +235,10 @@ ObjReadStats ObjMesh::loadObjText(std::string_view text, int32_t listId)
     this->listId = listId;
     needsCompile = true;
     stats.fileRead = true;
-    readObjects(text, objects, stats);
+    try {
+        readObjects(text, objects, stats);
+    } catch (const std::bad_alloc&) {
+        objects.clear();  // out of memory: read as an empty model, never thrown on
+    }
     return stats;
 }

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 #include "assets/l3ds.h"
+#include "assets/work_meter.h"
 
 namespace {
 
@@ -23,7 +25,6 @@ std::array<uint32_t, 256> makeCrcTable()
 struct TexturedPair {
     std::string texture;
     std::string bump;
-    uint32_t hash = 0;
     int32_t first = 0;  // earliest pair with the same texture
 };
 
@@ -49,6 +50,9 @@ SceneTexturePlan planSceneTextures(const L3DS& scene, int32_t sceneIndex)
     std::vector<TexturedPair> pairs;
     plan.meshTextureIndex.assign(scene.getMeshCount(), -1);
     std::vector<int32_t> firstPairOfMesh(scene.getMeshCount(), -1);
+    // Pairs naming the same file share the earliest one's texture. Names are
+    // compared, not their hashes, which could pair different files.
+    std::unordered_map<std::string, int32_t> firstPairOfName;
     for (int32_t m = 0; m < scene.getMeshCount(); ++m) {
         for (int32_t id : scene.getMesh(m).materials) {
             const LMaterial* material = scene.getMaterial(id);
@@ -59,15 +63,8 @@ SceneTexturePlan planSceneTextures(const L3DS& scene, int32_t sceneIndex)
             TexturedPair pair;
             pair.texture = material->texture1.fileName;
             pair.bump = material->bump.fileName;
-            pair.hash = sceneNameHash(pair.texture);
-            pair.first = static_cast<int32_t>(pairs.size());
-            // Equal hashes alone could pair different files; the names decide.
-            for (const TexturedPair& earlier : pairs) {
-                if (earlier.hash == pair.hash && earlier.texture == pair.texture) {
-                    pair.first = earlier.first;
-                    break;
-                }
-            }
+            pair.first = firstPairOfName.try_emplace(pair.texture, static_cast<int32_t>(pairs.size())).first->second;
+            ++readerWork;
             pairs.push_back(std::move(pair));
         }
     }

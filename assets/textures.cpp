@@ -3,20 +3,18 @@
 //
 // A texture that cannot be loaded means a broken installation: a message box
 // names the file and the program ends with exit code 0.
-#include <cstdlib>
 #include <memory>
 
 #include "assets/jpeg_decoder.h"
 #include "assets/texture_pixels.h"
 #include "render/renderer.h"
-#include "shell/platform.h"
+#include "shell/fatal_exit.h"
 
 namespace {
 
 [[noreturn]] void refuse(const char* fileName, const char* caption)
 {
-    platform::messageBox(fileName, caption, platform::MessageIcon::Information);
-    std::exit(0);
+    fatalExit(fileName, caption, platform::MessageIcon::Information);
 }
 
 // Opens and decodes fileName on `stream`, or ends the program.

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "render/renderer.h"
-#include "shell/platform.h"
+#include "shell/fatal_exit.h"
 
 namespace {
 
@@ -71,9 +71,8 @@ void Renderer::createOutlineFont()
     std::vector<GlyphShape> shapes;
     const std::string file = findFontFile(kFontFamily, true);
     if (file.empty() || !loadGlyphShapes(file, shapes, glyphMetrics)) {
-        platform::messageBox(std::string("Can't find the font \"") + kFontFamily + "\" (bold).", "ERROR",
-                             platform::MessageIcon::Exclamation);
-        std::exit(0);
+        fatalExit(std::string("Can't find the font \"") + kFontFamily + "\" (bold).", "ERROR",
+                  platform::MessageIcon::Exclamation);
     }
     fontListBase = glGenLists(FONT_LIST_COUNT);
     for (int32_t code = FONT_GLYPH_COUNT; code < FONT_LIST_COUNT; ++code)

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "render/renderer.h"
-#include "shell/platform.h"
+#include "shell/fatal_exit.h"
 
 namespace {
 
@@ -19,8 +19,7 @@ void requireFile(const char* path)
         std::fclose(f);
         return;
     }
-    platform::messageBox(path, kMissingFileCaption, platform::MessageIcon::Information);
-    std::exit(0);
+    fatalExit(path, kMissingFileCaption, platform::MessageIcon::Information);
 }
 
 }  // namespace

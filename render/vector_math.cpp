@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "assets/work_meter.h"  // resampling is part of reading a motion file
 #include "shell/crt_random.h"
 
 namespace {
@@ -228,8 +229,14 @@ void Spline::resample(int32_t newCount, int32_t stepsPerSegment)
     for (int32_t j = 0; j < newCount; ++j) {
         double target = double(j) / newCount * total;
         size_t k = cursor;
+        // A NaN target (a NaN length somewhere) matches no segment: without
+        // this test every point would search to the end, n squared in all.
+        if (std::isnan(target))
+            k = segments;
+        const size_t searchedFrom = k;
         while (k < segments && !(table[k] <= target && target <= table[k + 1]))
             ++k;
+        readerWork += k - searchedFrom + 1;
         if (k < segments)
             cursor = k;
         else

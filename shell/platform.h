@@ -19,7 +19,10 @@ namespace platform {
 
 // --- start-up -----------------------------------------------------------
 
-bool init();      // video and event subsystems; false if no display
+// Video and event subsystems; false if no display. A video driver that shows
+// nothing (SDL's offscreen or dummy) counts as no display unless the user
+// named it in SDL_VIDEODRIVER.
+bool init();
 void shutdown();  // releases whatever init acquired
 
 // Folder of the running executable, with a trailing '/'.
@@ -96,6 +99,9 @@ struct WindowDesc {
 // True when the display can switch to width x height at the given depth.
 bool fullscreenModeAvailable(int width, int height, int bits);
 // Creates the (hidden) window; in full screen the display mode changes.
+// While the window exists, SIGINT and SIGTERM arrive as the quit message with
+// code 128 + the signal, so that the game ends through its teardown; a second
+// one before that ends the process at once.
 bool createWindow(const WindowDesc& desc);
 // Requests 32-bit colour with alpha, 24-bit depth, double buffering.
 bool choosePixelFormat();
@@ -113,11 +119,16 @@ void restoreDesktopMode();
 void showCursor(bool show);
 void swapBuffers();
 void disableScreenSaver();
+// Tests: receives the name of every window and display-mode call from here on,
+// in order ("restoreDesktopMode", "showCursor(1)", "destroyWindow", ...);
+// nullptr stops it.
+using CallObserver = void (*)(const char* call);
+void setCallObserver(CallObserver observer);
 
 // --- events --------------------------------------------------------------
 
 enum class EventType {
-    Quit,          // the quit message; quitCode holds its code
+    Quit,          // the quit message; quitCode holds its code (128 + signal for SIGINT, SIGTERM)
     Activate,      // minimised tells whether the window is now minimised
     Close,
     KeyDown,

@@ -4,6 +4,9 @@
 
 #include <SDL2/SDL.h>
 
+#include <csignal>
+#include <cstring>
+
 #include "shell/platform_sdl_gamepad.h"
 
 namespace platform {
@@ -14,7 +17,65 @@ SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
 bool g_fullscreen = false;
 MessageBoxHandler g_messageBoxHandler = nullptr;
+CallObserver g_callObserver = nullptr;
 Uint32 g_quitEvent = 0;  // user event type carrying the quit code
+
+void report(const char* call)
+{
+    if (g_callObserver)
+        g_callObserver(call);
+}
+
+// --- SIGINT and SIGTERM while the game window exists ------------------------
+
+// Written by the handler only; pollEvent turns it into the quit message.
+volatile std::sig_atomic_t g_quitSignal = 0;
+bool g_quitSignalDelivered = false;
+
+extern "C" void onQuitSignal(int signal)
+{
+    // A second signal while the first waits for the loop (a start-up that
+    // does not come back, say) ends the process the ordinary way.
+    if (g_quitSignal != 0) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    g_quitSignal = signal;
+}
+
+void setQuitSignalHandlers(void (*handler)(int))
+{
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// SDL's drivers that open no window anyone can see.
+bool showsNothing(const char* driver)
+{
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// Whether SDL_VIDEODRIVER (a comma-separated list) names the driver.
+bool askedFor(const char* driver)
+{
+    const char* wanted = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (!wanted)
+        return false;
+    const size_t length = std::strlen(driver);
+    for (const char* p = wanted; *p;) {
+        const char* end = std::strchr(p, ',');
+        const size_t n = end ? size_t(end - p) : std::strlen(p);
+        if (n == length && SDL_strncasecmp(p, driver, n) == 0)
+            return true;
+        p += end ? n + 1 : n;
+    }
+    return false;
+}
 
 SDL_MessageBoxFlags iconFlag(MessageIcon icon)
 {
@@ -68,8 +129,18 @@ int keyFromSdlButton(Uint8 button, bool down, EventType& type)
 
 bool init()
 {
+    // The game window installs its own handlers (createWindow); before it
+    // exists there is nothing to restore and the signals keep their defaults.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_TIMER) != 0)
         return false;
+    // Without X or Wayland, SDL falls back to a driver that draws into memory:
+    // the dialog would run unseen for ever. That is no display, unless asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (showsNothing(driver) && !askedFor(driver)) {
+        SDL_Quit();
+        return false;
+    }
     if (g_quitEvent == 0)
         g_quitEvent = SDL_RegisterEvents(1);
     return true;
@@ -142,6 +213,9 @@ bool createWindow(const WindowDesc& desc)
     g_window = SDL_CreateWindow(desc.title.c_str(), desc.x, desc.y, desc.width, desc.height, flags);
     if (!g_window)
         return false;
+    g_quitSignal = 0;
+    g_quitSignalDelivered = false;
+    setQuitSignalHandlers(onQuitSignal);
     if (desc.fullscreen) {
         SDL_DisplayMode mode{};
         mode.w = desc.width;
@@ -175,10 +249,15 @@ bool createGLContext()
 
 bool makeGLContextCurrent() { return SDL_GL_MakeCurrent(g_window, g_context) == 0; }
 
-bool releaseGLContext() { return SDL_GL_MakeCurrent(g_window, nullptr) == 0; }
+bool releaseGLContext()
+{
+    report("releaseGLContext");
+    return SDL_GL_MakeCurrent(g_window, nullptr) == 0;
+}
 
 bool deleteGLContext()
 {
+    report("deleteGLContext");
     SDL_GL_DeleteContext(g_context);
     g_context = nullptr;
     return true;
@@ -186,8 +265,11 @@ bool deleteGLContext()
 
 bool destroyWindow()
 {
+    report("destroyWindow");
     SDL_DestroyWindow(g_window);
     g_window = nullptr;
+    // Nothing is left to restore: a signal may end the process right away.
+    setQuitSignalHandlers(SIG_DFL);
     return true;
 }
 
@@ -212,12 +294,17 @@ void showWindow()
 
 void restoreDesktopMode()
 {
+    report("restoreDesktopMode");
     if (g_window && g_fullscreen)
         SDL_SetWindowFullscreen(g_window, 0);
     g_fullscreen = false;
 }
 
-void showCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+void showCursor(bool show)
+{
+    report(show ? "showCursor(1)" : "showCursor(0)");
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
 
 void swapBuffers()
 {
@@ -227,14 +314,22 @@ void swapBuffers()
 
 void disableScreenSaver() { SDL_DisableScreenSaver(); }
 
+void setCallObserver(CallObserver observer) { g_callObserver = observer; }
+
 // --- events ----------------------------------------------------------------------
 
 bool pollEvent(Event& event)
 {
+    event = Event{};
+    if (g_quitSignal != 0 && !g_quitSignalDelivered) {
+        g_quitSignalDelivered = true;
+        event.type = EventType::Quit;
+        event.quitCode = 128 + g_quitSignal;
+        return true;
+    }
     SDL_Event e;
     if (!SDL_PollEvent(&e))
         return false;
-    event = Event{};
     if (e.type == g_quitEvent) {
         event.type = EventType::Quit;
         event.quitCode = e.user.code;

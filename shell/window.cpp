@@ -9,6 +9,7 @@
 #include "shell/dev_aids.h"
 #include "shell/exit_report.h"
 #include "shell/display_settings.h"
+#include "shell/fatal_exit.h"
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"
 #include "shell/pause.h"
@@ -64,19 +65,17 @@ bool createGLWindow(const char* title, int32_t width, int32_t height, int32_t bi
         showError("Can't Find A Suitable PixelFormat (1).");
         return false;
     }
+    // From here on every failure releases the window before its message.
     if (!platform::createWindow(desc)) {
-        killGLWindow();
-        showError("Window Creation Error.");
+        showFatalMessage("Window Creation Error.", "ERROR", MessageIcon::Exclamation);
         return false;
     }
     if (!platform::createGLContext()) {
-        killGLWindow();
-        showError("Can't Create A GL Rendering Context.");
+        showFatalMessage("Can't Create A GL Rendering Context.", "ERROR", MessageIcon::Exclamation);
         return false;
     }
     if (!platform::makeGLContextCurrent()) {
-        killGLWindow();
-        showError("Can't Activate The GL Rendering Context.");
+        showFatalMessage("Can't Activate The GL Rendering Context.", "ERROR", MessageIcon::Exclamation);
         return false;
     }
 
@@ -86,8 +85,7 @@ bool createGLWindow(const char* title, int32_t width, int32_t height, int32_t bi
     g_renderer.createCgContext();
 
     if (!initGL()) {
-        killGLWindow();
-        showError("Initialization Failed.");
+        showFatalMessage("Initialization Failed.", "ERROR", MessageIcon::Exclamation);
         return false;
     }
 
@@ -274,6 +272,11 @@ int glasswakeMain(int argc, const char* const* argv)
         return 0;
     platform::disableScreenSaver();
 
+    return runUntilQuit();
+}
+
+int runUntilQuit()
+{
     const int code = runMessageLoop();
     replayRunEnded(ReplayEnding::WindowClosed);
     writeExitReport();

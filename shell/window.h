@@ -36,6 +36,9 @@ void windowProc(const platform::Event& event);
 void startExitFadeOnEscape();
 // Runs until the quit message arrives; returns its code.
 int runMessageLoop();
+// The message loop, then the ending: the exit report and killGLWindow. A
+// closed window, SIGINT and SIGTERM all end this way. Returns the exit code.
+int runUntilQuit();
 
 // The program: command line, settings dialog, window, loop, teardown.
 // Returns the exit code (2 for a usage error).

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "assets/l3ds.h"
 #include "l3ds_writer.h"
@@ -182,6 +183,10 @@ TEST(L3dsReader, LoadFileReadsWholeFileAndKeepsSceneWhenMissing)
     EXPECT_EQ(scene.getMeshCount(), 1);
     EXPECT_FALSE(scene.loadFile((path.string() + ".missing").c_str()));
     EXPECT_EQ(scene.getMeshCount(), 1);  // a file that cannot be opened changes nothing
+    // Neither can a folder or a device, whatever size they report.
+    EXPECT_FALSE(scene.loadFile(path.parent_path().c_str()));
+    EXPECT_FALSE(scene.loadFile("/dev/zero"));
+    EXPECT_EQ(scene.getMeshCount(), 1);
     std::filesystem::remove(path);
 }
 
@@ -320,6 +325,60 @@ TEST(L3dsAnimation, TracksExpandPerFrameAndInterpolateByTime)
     // The animation wraps after t = 1.
     expectNear(scene.getMeshTransform(0, 1.5f).position, half.position);
     expectNear(scene.getMeshTransform(0, 0.0f).position, {0, 0, 0});
+}
+
+TEST(L3dsAnimation, OnlyTheFirstNodeOfAMeshIsKept)
+{
+    TestScene s;
+    s.meshes.push_back(quadMesh("Quad", ""));
+    s.nodes.push_back({"Quad", {0, 0, 0}, {{0, {1, 2, 3}}}, {}});
+    // A later node of the mesh still counts towards the scene's frames.
+    s.nodes.push_back({"Quad", {0, 0, 0}, {{0, {7, 7, 7}}, {1, {7, 7, 7}}, {2, {7, 7, 7}}}, {}});
+    L3DS scene;
+    ASSERT_TRUE(load(scene, write3ds(s)));
+    EXPECT_EQ(scene.getNodeCount(), 1);
+    EXPECT_EQ(scene.frameCount, 3);
+    expectNear(scene.getMeshTransform(0, 0.5f).position, {1, 2, 3});
+}
+
+TEST(L3dsAnimation, MoreFramesThanTheFileCanHoldStopTheReadAsDamaged)
+{
+    // 50 animated meshes and one track of 10000 keys: 500000 frames to expand,
+    // more than a file of this size may ask for.
+    TestScene s;
+    for (int i = 0; i < 50; ++i) {
+        s.meshes.push_back(quadMesh("M" + std::to_string(i), ""));
+        s.nodes.push_back({"M" + std::to_string(i), {0, 0, 0}, {{0, {1, 0, 0}}}, {}});
+    }
+    for (uint32_t frame = 1; frame < 10000; ++frame)
+        s.nodes[0].positions.push_back({frame, {1, 0, 0}});
+    const std::vector<uint8_t> bytes = write3ds(s);
+    L3DS scene;
+    EXPECT_FALSE(load(scene, bytes));
+    EXPECT_EQ(scene.getMeshCount(), 50);  // what was complete stays
+    EXPECT_EQ(scene.frameCount, 10000);
+    EXPECT_GT(scene.getNodeCount(), 0);
+    EXPECT_LE(size_t(scene.getNodeCount()) * 10000, bytes.size() / 2 + (size_t(1) << 18));
+    for (int32_t i = 0; i < scene.getNodeCount(); ++i)
+        EXPECT_EQ(scene.nodes[i].positions.size(), 10000u);
+    expectDrawable(scene);
+}
+
+TEST(L3dsAnimation, AMatrixThatCannotBeInvertedStillGivesUpItsOrigin)
+{
+    TestScene s;
+    TestMesh mesh = quadMesh("Quad", "");
+    float matrix[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 0, 0};  // no axes; origin (10, 0, 0)
+    std::copy(matrix, matrix + 12, mesh.matrix);
+    mesh.writeMatrix = true;
+    mesh.vertices = {{10, 0, 0}, {11, 0, 0}, {11, 1, 0}, {10, 1, 0}};
+    s.meshes.push_back(mesh);
+    s.nodes.push_back({"Quad", {0.5f, 0, 0}, {{0, {10, 0, 0}}}, {}});
+    L3DS scene;
+    ASSERT_TRUE(load(scene, write3ds(s)));
+    // Origin and pivot taken away, so the node's position places it once.
+    expectNear(scene.getMesh(0).getVertex(0), {-0.5f, 0, 0});
+    expectNear(scene.getMesh(0).getVertex(2), {0.5f, 1, 0});
 }
 
 }  // namespace
