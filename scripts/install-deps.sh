@@ -20,8 +20,9 @@ packages=(
   libimgui-dev
   libstb-dev
   zlib1g-dev
-  # asset generation
+  # asset generation (and the JPEG benchmark's references, with TurboJPEG)
   libjpeg62-turbo-dev
+  libturbojpeg0-dev
   lame
   # tests: GoogleTest, the reference readers, a headless X server and its tools
   libgtest-dev
