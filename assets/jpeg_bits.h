@@ -9,7 +9,8 @@
 // The scan loops work on a jpeg_bits::Reader, a copy of the decoder's bit
 // state held in local variables (registers) for the length of a loop; it is
 // saved back before anything else reads input (restart markers, the next
-// segment) and loaded again afterwards.
+// segment) and loaded again afterwards. Its address is never taken (the slow
+// paths take and return it by value), so it can stay in registers.
 #pragma once
 
 #include <cstring>
@@ -27,37 +28,34 @@ inline uint8_t jpeg_decoder::nextByte()
 namespace jpeg_bits {
 
 struct Reader {
-    jpeg_decoder& d;
+    jpeg_decoder* d;
     uint64_t buffer;
     int count;
     const uint8_t* pos;
-    const uint8_t* end;
-    bool marker;
+    const uint8_t* end;  // where whole bytes may be taken: pos once a marker is reached
 
-    explicit Reader(jpeg_decoder& decoder) : d(decoder) { load(); }
+    explicit Reader(jpeg_decoder& decoder) : d(&decoder) { load(); }
 
     void load()
     {
-        buffer = d.bitBuffer;
-        count = d.bitCount;
-        pos = d.inputPos;
-        end = d.inputEnd;
-        marker = d.markerReached;
+        buffer = d->bitBuffer;
+        count = d->bitCount;
+        pos = d->inputPos;
+        end = d->markerReached ? pos : d->inputEnd;
     }
     void save() const
     {
-        d.bitBuffer = buffer;
-        d.bitCount = count;
-        d.inputPos = pos;
-        d.markerReached = marker;
+        d->bitBuffer = buffer;
+        d->bitCount = count;
+        d->inputPos = pos;
     }
 };
 
 // Byte by byte, through the decoder's input (refills, stuffing, markers).
-__attribute__((noinline)) inline void fillSlowly(Reader& r)
+__attribute__((noinline)) inline Reader fillSlowly(Reader r)
 {
     r.save();
-    jpeg_decoder& d = r.d;
+    jpeg_decoder& d = *r.d;
     while (d.bitCount <= 56) {
         uint32_t byte = 0;
         if (!d.markerReached) {
@@ -79,13 +77,14 @@ __attribute__((noinline)) inline void fillSlowly(Reader& r)
         d.bitCount += 8;
     }
     r.load();
+    return r;
 }
 
 // Tops the bit buffer up to at least 57 bits.
 inline void fill(Reader& r)
 {
     // Fast case: 8 plain bytes in the buffer and none of them 0xFF.
-    if (!r.marker && r.end - r.pos >= 8) {
+    if (r.end - r.pos >= 8) {
         uint64_t raw;
         std::memcpy(&raw, r.pos, 8);
         // A byte is 0xFF exactly when its complement is zero.
@@ -99,7 +98,7 @@ inline void fill(Reader& r)
             return;
         }
     }
-    fillSlowly(r);
+    r = fillSlowly(r);
 }
 
 inline uint32_t peek16(Reader& r)
@@ -147,35 +146,34 @@ inline int receiveExtend(Reader& r, int n)
     return n == 0 ? 0 : extend(get(r, n), n);
 }
 
-// Codes longer than the 8-bit lookup, through the canonical limits.
-__attribute__((noinline)) inline int decodeLongSymbol(Reader& r, const jpeg_huffman_table& t, uint32_t bits)
+// Codes longer than the 8-bit lookup, through the canonical limits:
+// (code length << 8) | symbol, as the lookup's entries are.
+__attribute__((noinline)) inline int decodeLongSymbol(const jpeg_huffman_table& t, uint32_t bits)
 {
     for (int length = JPEG_HUFFMAN_LOOKUP_BITS + 1; length <= 16; ++length) {
         const int32_t code = static_cast<int32_t>(bits >> (16 - length));
         if (code <= t.maxCode[length]) {
-            skip(r, length);
             const int32_t index = t.valueOffset[length] + code;
-            return (index >= 0 && index < t.symbolCount) ? t.symbols[index] : 0;
+            return (length << 8) | ((index >= 0 && index < t.symbolCount) ? t.symbols[index] : 0);
         }
     }
-    skip(r, 16);  // no such code: corrupt data, read as a zero symbol
-    return 0;
+    return 16 << 8;  // no such code: corrupt data, read as a zero symbol
 }
 
 inline int decodeSymbol(Reader& r, const jpeg_huffman_table& t)
 {
     const uint32_t bits = peek16(r);
-    const uint16_t entry = t.lookup[bits >> (16 - JPEG_HUFFMAN_LOOKUP_BITS)];
-    if (entry) {
-        skip(r, entry >> 8);
-        return entry & 0xFF;
-    }
-    return decodeLongSymbol(r, t, bits);
+    uint32_t entry = t.lookup[bits >> (16 - JPEG_HUFFMAN_LOOKUP_BITS)];
+    if (!entry)
+        entry = static_cast<uint32_t>(decodeLongSymbol(t, bits));
+    skip(r, static_cast<int>(entry >> 8));
+    return static_cast<int>(entry & 0xFF);
 }
 
 // One sequential block's coefficients (quantized, natural order) into a
-// zeroed block. Returns the highest zig-zag index written, or -1 for corrupt
-// data. The 11-bit lookup resolves most codes with their magnitude bits.
+// zeroed block: 0 when only its DC coefficient can be non-zero (the first AC
+// symbol ended the block), 1 when AC coefficients were written, -1 for
+// corrupt data. The 11-bit lookup resolves most codes with their magnitude bits.
 inline __attribute__((always_inline)) int decodeBlock(Reader& r, jpeg_component& c, const jpeg_huffman_table& dc,
                                                       const jpeg_huffman_table& ac, int16_t* block)
 {
@@ -193,8 +191,8 @@ inline __attribute__((always_inline)) int decodeBlock(Reader& r, jpeg_component&
     c.dcPrediction = static_cast<int16_t>(c.dcPrediction + difference);
     block[0] = static_cast<int16_t>(c.dcPrediction);
 
-    int last = 0;
-    for (int k = 1; k < 64; ++k) {
+    int k = 1;
+    for (; k < 64; ++k) {
         const int32_t quick = ac.acLookup[peek16(r) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
         if (quick) {
             skip(r, quick & 15);
@@ -207,7 +205,6 @@ inline __attribute__((always_inline)) int decodeBlock(Reader& r, jpeg_component&
             if (k > 63)
                 return -1;
             block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(quick >> 16);
-            last = k;
             continue;
         }
         const int symbol = decodeSymbol(r, ac);
@@ -218,14 +215,13 @@ inline __attribute__((always_inline)) int decodeBlock(Reader& r, jpeg_component&
             if (k > 63)
                 return -1;
             block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(receiveExtend(r, size));
-            last = k;
         } else if (run == 15) {
             k += 15;
         } else {
             break;
         }
     }
-    return last;
+    return k == 1 ? 0 : 1;
 }
 
 }  // namespace jpeg_bits

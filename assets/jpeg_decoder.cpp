@@ -272,7 +272,7 @@ int32_t jpeg_decoder::start_decoding()
             // component; a larger frame grows band by band with its data.
             int64_t whole = 0;
             for (int i = 0; i < componentCount; ++i)
-                whole += int64_t(component[i].blocksPerRow) * component[i].blockRows * 64 * sizeof(int16_t);
+                whole += int64_t(component[i].blocksPerRow) * component[i].blockRows * JPEG_STORED_BLOCK * sizeof(int16_t);
             const bool inOne = whole <= JPEG_BUDGET_FIXED_BYTES - bytesAllocated;
             for (int i = 0; i < componentCount; ++i) {
                 jpeg_component& c = component[i];
@@ -305,7 +305,7 @@ int32_t jpeg_decoder::start_decoding()
 int16_t* jpeg_decoder::scanBlockRow(jpeg_component& c, int blockRow)
 {
     const int band = blockRow / c.bandRows;
-    const size_t rowValues = static_cast<size_t>(c.blocksPerRow) * 64;
+    const size_t rowValues = static_cast<size_t>(c.blocksPerRow) * JPEG_STORED_BLOCK;
     if (!c.bands[band]) {
         const int rows = std::min(c.bandRows, c.blockRows - band * c.bandRows);
         c.bands[band] = static_cast<int16_t*>(allocate(rowValues * rows * sizeof(int16_t)));
@@ -377,11 +377,13 @@ namespace {
 
 using jpeg_bits::Reader;
 
-// Only positions up to the last coefficient can be non-zero.
-inline void clearBlock(int16_t* block, int last)
+// A block back to zeros: only its DC coefficient when it had no others.
+inline void clearBlock(int16_t* block, bool dcOnly)
 {
-    for (int k = 0; k <= last; ++k)
-        block[jpeg_zigzag_to_natural[k]] = 0;
+    if (dcOnly)
+        block[0] = 0;
+    else
+        std::memset(block, 0, 64 * sizeof(int16_t));
 }
 
 // Blocks for the vector accurate transform, paired as they come (of any
@@ -462,32 +464,32 @@ bool jpeg_decoder::decodeMcuRow()
                 if (c.h == 2 && c.fastIdct && fastPairTransform) {
                     int16_t* a = fastBlocks[0];
                     int16_t* b = fastBlocks[1];
-                    const int lastA = jpeg_bits::decodeBlock(r, c, dc, ac, a);
-                    const int lastB = lastA < 0 ? -1 : jpeg_bits::decodeBlock(r, c, dc, ac, b);
-                    if (lastB < 0) {
+                    const int acA = jpeg_bits::decodeBlock(r, c, dc, ac, a);
+                    const int acB = acA < 0 ? -1 : jpeg_bits::decodeBlock(r, c, dc, ac, b);
+                    if (acB < 0) {
                         r.save();
                         return fail(JPEG_DECODE_ERROR);
                     }
-                    if (lastA == 0 || lastB == 0) {
-                        transformBlock(c, a, lastA == 0, out);
-                        transformBlock(c, b, lastB == 0, out + 8);
+                    if (acA == 0 || acB == 0) {
+                        transformBlock(c, a, acA == 0, out);
+                        transformBlock(c, b, acB == 0, out + 8);
                     } else {
                         fastPairTransform(a, b, c.quant, c.fastQuantBits, out, out + 8, c.planeStride);
                     }
-                    clearBlock(a, lastA);
-                    clearBlock(b, lastB);
+                    clearBlock(a, acA == 0);
+                    clearBlock(b, acB == 0);
                     continue;
                 }
                 for (int h = 0; h < c.h; ++h) {
                     int16_t* block = blocks[nextBlock];
-                    const int last = jpeg_bits::decodeBlock(r, c, dc, ac, block);
-                    if (last < 0) {
+                    const int acCoefficients = jpeg_bits::decodeBlock(r, c, dc, ac, block);
+                    if (acCoefficients < 0) {
                         r.save();
                         return fail(JPEG_DECODE_ERROR);
                     }
-                    if (last == 0 || !c.vectorAccurate || c.fastIdct) {
-                        transformBlock(c, block, last == 0, out + h * 8);
-                        clearBlock(block, last);
+                    if (acCoefficients == 0 || !c.vectorAccurate || c.fastIdct) {
+                        transformBlock(c, block, acCoefficients == 0, out + h * 8);
+                        clearBlock(block, acCoefficients == 0);
                     } else if (queue.add(accuratePair, block, c.quant, out + h * 8, c.planeStride)) {
                         nextBlock ^= 1;
                     }
@@ -514,9 +516,9 @@ bool jpeg_decoder::outputMcuRowFromCoefficients()
                 std::memset(out, 128, static_cast<size_t>(c.planeStride) * 8);
                 continue;
             }
-            int16_t* row = band + static_cast<size_t>(blockRow % c.bandRows) * c.blocksPerRow * 64;
+            int16_t* row = band + static_cast<size_t>(blockRow % c.bandRows) * c.blocksPerRow * JPEG_STORED_BLOCK;
             for (int bx = 0; bx < c.blocksPerRow; ++bx) {
-                int16_t* block = row + bx * 64;
+                int16_t* block = row + bx * JPEG_STORED_BLOCK;
                 const bool flat = dcOnly(block);
                 if (flat || !c.vectorAccurate || c.fastIdct)
                     transformBlock(c, block, flat, out + bx * 8);

@@ -22,14 +22,15 @@
 // Budget, for an input of N bytes (counted as they are read):
 // - memory: besides the decoder object (about 100 KiB), at most
 //   JPEG_BUDGET_BYTES_PER_INPUT_BYTE x N + JPEG_BUDGET_FIXED_BYTES
-//   (1024 N + 32 MiB). Sequential files need only their MCU row buffers (at
+//   (1152 N + 32 MiB). Sequential files need only their MCU row buffers (at
 //   most about 300 KiB at the largest width). Buffered files (progressive,
-//   or one scan per component) keep 128 bytes per block; that storage is
-//   taken in bands of block rows as the scans first reach them, so a file
-//   that declares a huge frame without the data to fill it is refused when
-//   the scans get there. Every scan that reaches a block spends at least one
-//   bit on it (8 blocks per byte, 128 bytes each), so complete files stay
-//   within the budget; only heavily truncated large frames meet it.
+//   or one scan per component) keep 144 bytes per block; storage that the
+//   fixed amount does not cover is taken in bands of block rows as the scans
+//   first reach them, so a file that declares a huge frame without the data
+//   to fill it is refused when the scans get there. The first scan to reach
+//   a block spends at least one bit on it (8 blocks per byte, 144 bytes each,
+//   plus one band ahead), so complete files stay within the budget; only
+//   heavily truncated large frames meet it.
 // - time: one pass over the frame for the lines (at most 8192 x 8192 pixels,
 //   whatever N is), plus at most JPEG_BUDGET_VISITS_PER_INPUT_BYTE x N +
 //   JPEG_BUDGET_FIXED_VISITS (32 N + 2^24) block visits in buffered scans, so
@@ -129,10 +130,15 @@ constexpr int JPEG_MAX_DIMENSION = 8192;
 constexpr int64_t JPEG_BUDGET_FIXED_BYTES = int64_t(32) << 20;
 constexpr int64_t JPEG_BUDGET_FIXED_VISITS = int64_t(1) << 24;
 #endif
-constexpr int64_t JPEG_BUDGET_BYTES_PER_INPUT_BYTE = 1024;
+constexpr int64_t JPEG_BUDGET_BYTES_PER_INPUT_BYTE = 1152;
 constexpr int64_t JPEG_BUDGET_VISITS_PER_INPUT_BYTE = 32;
 // Coefficient storage of a buffered component comes in at most this many bands.
 constexpr int JPEG_MAX_BANDS = 16;
+// Values stored per block of a buffered component: 64 coefficients (natural
+// order), then a 64-bit mask of the non-zero ones by zig-zag position, which
+// the progressive AC scans keep up to date (bits 1 ... 63), and padding that
+// keeps every block 16-byte aligned.
+constexpr int JPEG_STORED_BLOCK = 72;
 
 constexpr int JPEG_MAX_COMPONENTS = 4;
 constexpr int JPEG_MAX_BLOCKS_PER_MCU_ROW = 6144;

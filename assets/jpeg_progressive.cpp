@@ -48,6 +48,21 @@ struct DcRefine {
     }
 };
 
+// The mask of non-zero AC coefficients by zig-zag position stored after a block.
+inline uint64_t& nonZeroMask(int16_t* block)
+{
+    return *reinterpret_cast<uint64_t*>(block + 64);
+}
+
+// Sets coefficient k (zig-zag) and its bit in the mask.
+inline void setCoefficient(int16_t* block, uint64_t& mask, int k, int value)
+{
+    const int16_t stored = static_cast<int16_t>(value);
+    block[jpeg_zigzag_to_natural[k]] = stored;
+    const uint64_t bit = uint64_t(1) << k;
+    mask = stored ? mask | bit : mask & ~bit;
+}
+
 struct AcFirst {
     bool operator()(Reader& r, jpeg_decoder& d, jpeg_component& c, int16_t* block) const
     {
@@ -58,6 +73,8 @@ struct AcFirst {
         const jpeg_huffman_table& ac = d.huffman[c.acTable];
         const int scale = 1 << d.approxLow;
         const int end = d.spectralEnd;
+        uint64_t mask = nonZeroMask(block);
+        bool ok = true;
         for (int k = d.spectralStart; k <= end; ++k) {
             const int32_t quick = ac.acLookup[peek16(r) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
             if (quick) {
@@ -68,9 +85,11 @@ struct AcFirst {
                         break;  // an end-of-band run of this block alone
                     continue;
                 }
-                if (k > 63)
-                    return false;
-                block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>((quick >> 16) * scale);
+                if (k > 63) {
+                    ok = false;
+                    break;
+                }
+                setCoefficient(block, mask, k, (quick >> 16) * scale);
                 continue;
             }
             const int symbol = decodeSymbol(r, ac);
@@ -78,9 +97,11 @@ struct AcFirst {
             const int size = symbol & 15;
             if (size) {
                 k += run;
-                if (k > 63)
-                    return false;
-                block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(receiveExtend(r, size) * scale);
+                if (k > 63) {
+                    ok = false;
+                    break;
+                }
+                setCoefficient(block, mask, k, receiveExtend(r, size) * scale);
             } else if (run == 15) {
                 k += 15;
             } else {
@@ -89,15 +110,34 @@ struct AcFirst {
                 break;
             }
         }
-        return true;
+        nonZeroMask(block) = mask;
+        return ok;
     }
 };
 
-// Adds the next bit of precision to a coefficient already known to be non-zero.
+// Adds the next bit of precision to a coefficient already known to be
+// non-zero (its magnitude grows, so it stays non-zero).
 inline void refineNonZero(Reader& r, int16_t& coefficient, int p1)
 {
     if (getBit(r) && (coefficient & p1) == 0)
         coefficient = static_cast<int16_t>(coefficient >= 0 ? coefficient + p1 : coefficient - p1);
+}
+
+// One refinement bit for each non-zero coefficient among the mask's bits, in order.
+inline void refineAll(Reader& r, int16_t* block, uint64_t nonZero, int p1)
+{
+    while (nonZero) {
+        refineNonZero(r, block[jpeg_zigzag_to_natural[__builtin_ctzll(nonZero)]], p1);
+        nonZero &= nonZero - 1;
+    }
+}
+
+// Zig-zag positions from..to (to at most 63) as a mask.
+inline uint64_t positions(int from, int to)
+{
+    if (from > to)
+        return 0;
+    return (~uint64_t(0) >> (63 - to)) & (~uint64_t(0) << from);
 }
 
 struct AcRefine {
@@ -107,6 +147,7 @@ struct AcRefine {
         const jpeg_huffman_table& ac = d.huffman[c.acTable];
         int k = d.spectralStart;
         const int end = d.spectralEnd;
+        uint64_t mask = nonZeroMask(block);
 
         if (d.endOfBandRun == 0) {
             for (; k <= end; ++k) {
@@ -121,33 +162,28 @@ struct AcRefine {
                     d.endOfBandRun = (1 << run) + static_cast<int>(get(r, run));
                     break;
                 }
-                // Skip `run` zero coefficients, refining the non-zero ones passed.
-                for (; k <= end; ++k) {
-                    int16_t& coefficient = block[jpeg_zigzag_to_natural[k]];
-                    if (coefficient != 0) {
-                        refineNonZero(r, coefficient, p1);
-                    } else {
-                        if (run == 0)
-                            break;
-                        --run;
-                    }
-                }
+                // Skip `run` zero coefficients, refining the non-zero ones
+                // passed: the target is the zero after them, or past the end.
+                uint64_t zeros = ~mask & positions(k, end);
+                while (run-- > 0 && zeros)
+                    zeros &= zeros - 1;
+                const int target = zeros ? __builtin_ctzll(zeros) : end + 1;
+                refineAll(r, block, mask & positions(k, target - 1), p1);
+                k = target;
                 if (newValue) {
                     if (k > 63)
                         return false;
                     block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(newValue);
+                    mask |= uint64_t(1) << k;
                 }
             }
         }
         if (d.endOfBandRun > 0) {
             // Inside an end-of-band run only the non-zero coefficients get a bit.
-            for (; k <= end; ++k) {
-                int16_t& coefficient = block[jpeg_zigzag_to_natural[k]];
-                if (coefficient != 0)
-                    refineNonZero(r, coefficient, p1);
-            }
+            refineAll(r, block, mask & positions(k, end), p1);
             --d.endOfBandRun;
         }
+        nonZeroMask(block) = mask;
         return true;
     }
 };
@@ -178,7 +214,7 @@ bool decodeScan(jpeg_decoder& d, Decode decode)
             for (int bx = 0; bx < c.scanBlocksPerRow; ++bx) {
                 if (!restartIfDue(r, d))
                     return false;
-                if (!decode(r, d, c, row + bx * 64)) {
+                if (!decode(r, d, c, row + bx * JPEG_STORED_BLOCK)) {
                     r.save();
                     return d.fail(JPEG_DECODE_ERROR);
                 }
@@ -205,7 +241,7 @@ bool decodeScan(jpeg_decoder& d, Decode decode)
                 jpeg_component& c = d.component[d.scanComponent[i]];
                 for (int v = 0; v < c.v; ++v) {
                     for (int h = 0; h < c.h; ++h) {
-                        if (!decode(r, d, c, rows[i][v] + (mcuX * c.h + h) * 64)) {
+                        if (!decode(r, d, c, rows[i][v] + (mcuX * c.h + h) * JPEG_STORED_BLOCK)) {
                             r.save();
                             return d.fail(JPEG_DECODE_ERROR);
                         }
