@@ -177,11 +177,11 @@ inline int decodeSymbol(Reader& r, const jpeg_huffman_table& t)
 inline __attribute__((always_inline)) int decodeBlock(Reader& r, jpeg_component& c, const jpeg_huffman_table& dc,
                                                       const jpeg_huffman_table& ac, int16_t* block)
 {
-    const int32_t quickDc = dc.acLookup[peek16(r) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
+    const int quickDc = static_cast<int16_t>(dc.quick[peek16(r) >> (16 - JPEG_HUFFMAN_QUICK_BITS)]);
     int difference;
-    if (quickDc && (quickDc & 0x2F0) == 0) {  // a plain size symbol (no run, no 16-zero flag)
+    if (quickDc) {
         skip(r, quickDc & 15);
-        difference = quickDc >> 16;
+        difference = quickDc >> 4;
     } else {
         const int dcSize = decodeSymbol(r, dc);
         if (dcSize > 16)
@@ -193,18 +193,19 @@ inline __attribute__((always_inline)) int decodeBlock(Reader& r, jpeg_component&
 
     int k = 1;
     for (; k < 64; ++k) {
-        const int32_t quick = ac.acLookup[peek16(r) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
+        const uint32_t quick = ac.quick[peek16(r) >> (16 - JPEG_HUFFMAN_QUICK_BITS)];
         if (quick) {
             skip(r, quick & 15);
             k += (quick >> 4) & 15;
-            if (quick & (JPEG_AC_END_OF_BLOCK | JPEG_AC_SIXTEEN_ZEROS)) {
-                if (quick & JPEG_AC_END_OF_BLOCK)
-                    break;
-                continue;  // 15 zeros skipped here, the 16th by the loop
+            const int value = static_cast<int16_t>(quick) >> 8;
+            if (value == 0) {
+                if ((quick & 0xF0) == 0)
+                    break;  // end of block
+                continue;   // 15 zeros skipped here, the 16th by the loop
             }
             if (k > 63)
                 return -1;
-            block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(quick >> 16);
+            block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(value);
             continue;
         }
         const int symbol = decodeSymbol(r, ac);

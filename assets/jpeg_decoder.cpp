@@ -383,7 +383,7 @@ inline void clearBlock(int16_t* block, bool dcOnly)
     if (dcOnly)
         block[0] = 0;
     else
-        std::memset(block, 0, 64 * sizeof(int16_t));
+        jpeg_clear_block(block);
 }
 
 // Blocks for the vector accurate transform, paired as they come (of any
@@ -414,7 +414,7 @@ struct PairQueue {
             return;
         single(coefficients, quant, out, stride);
         if (clear)
-            std::memset(coefficients, 0, 64 * sizeof(int16_t));
+            jpeg_clear_block(coefficients);
         coefficients = nullptr;
     }
 };

@@ -122,11 +122,11 @@ public:
 };
 
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
-constexpr int JPEG_MAX_DIMENSION = 1024;
+constexpr int JPEG_MAX_SIDE = 1024;
 constexpr int64_t JPEG_BUDGET_FIXED_BYTES = int64_t(1) << 20;
 constexpr int64_t JPEG_BUDGET_FIXED_VISITS = int64_t(1) << 16;
 #else
-constexpr int JPEG_MAX_DIMENSION = 8192;
+constexpr int JPEG_MAX_SIDE = 8192;
 constexpr int64_t JPEG_BUDGET_FIXED_BYTES = int64_t(32) << 20;
 constexpr int64_t JPEG_BUDGET_FIXED_VISITS = int64_t(1) << 24;
 #endif

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-void jpeg_build_huffman_table(jpeg_huffman_table& table)
+void jpeg_build_huffman_table(jpeg_huffman_table& table, bool dc)
 {
     std::memset(table.lookup, 0, sizeof table.lookup);
     int code = 0;
@@ -29,9 +29,9 @@ void jpeg_build_huffman_table(jpeg_huffman_table& table)
     }
     table.maxCode[17] = 0x7FFFFFFF;
 
-    constexpr int bits = JPEG_HUFFMAN_AC_LOOKUP_BITS;
+    constexpr int bits = JPEG_HUFFMAN_QUICK_BITS;
     for (int i = 0; i < (1 << bits); ++i) {
-        table.acLookup[i] = 0;
+        table.quick[i] = 0;
         int length = 0;
         int symbol = 0;
         if (const uint16_t entry = table.lookup[i >> (bits - JPEG_HUFFMAN_LOOKUP_BITS)]) {
@@ -49,19 +49,20 @@ void jpeg_build_huffman_table(jpeg_huffman_table& table)
             if (!length)
                 continue;
         }
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
+        const int run = dc ? 0 : symbol >> 4;
+        const int size = dc ? symbol : symbol & 15;
         if (size == 0) {
-            if (run == 0)
-                table.acLookup[i] = JPEG_AC_END_OF_BLOCK | length;
-            else if (run == 15)
-                table.acLookup[i] = JPEG_AC_SIXTEEN_ZEROS | (15 << 4) | length;
+            if (run == 0 || run == 15)  // DC difference 0, end of block, 16 zeros
+                table.quick[i] = static_cast<uint16_t>((run << 4) | length);
             continue;
         }
         if (length + size > bits)
             continue;
         const int magnitude = (i >> (bits - length - size)) & ((1 << size) - 1);
         const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
-        table.acLookup[i] = value * 65536 + (run << 4) + length + size;
+        if (dc)
+            table.quick[i] = static_cast<uint16_t>(value * 16 + length + size);
+        else if (value >= -127 && value <= 127)
+            table.quick[i] = static_cast<uint16_t>(value * 256 + (run << 4) + length + size);
     }
 }

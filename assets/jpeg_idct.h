@@ -39,3 +39,6 @@ using jpeg_dc_only_function = bool (*)(const int16_t* coefficients);
 
 // True when a block's only non-zero coefficient is its first (DC).
 jpeg_dc_only_function jpeg_select_dc_only_test(bool allowAvx2 = true);
+
+// Sets the 64 coefficients of a block to zero.
+void jpeg_clear_block(int16_t* coefficients);

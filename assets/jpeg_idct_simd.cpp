@@ -4,8 +4,6 @@
 // (_mm_madd_epi16 on pairs of inputs). For every picture a JPEG encoder can
 // produce the results are identical to the scalar transform; only corrupt
 // data, whose coefficients overflow 16 bits, decodes differently (wrapping).
-#include <cstring>
-
 #include <immintrin.h>
 
 #include "assets/jpeg_idct.h"
@@ -216,11 +214,18 @@ GW_ALWAYS_INLINE void idctPair(int16_t* a, const uint16_t* quantA, uint8_t* outA
     for (int k = 0; k < 8; ++k)
         r[k] = _mm256_mullo_epi16(halves(a + k * 8, b + k * 8), halves(quantA + k * 8, quantB + k * 8));
     if (Clear) {
-        const __m128i zero = _mm_setzero_si128();
-        for (int k = 0; k < 8; ++k) {
-            _mm_store_si128(reinterpret_cast<__m128i*>(a + k * 8), zero);
-            _mm_store_si128(reinterpret_cast<__m128i*>(b + k * 8), zero);
-        }
+        // Written out: as a loop the compiler makes it a string store, slow at this size.
+        const __m256i zero = _mm256_setzero_si256();
+        __m256i* va = reinterpret_cast<__m256i*>(a);
+        __m256i* vb = reinterpret_cast<__m256i*>(b);
+        _mm256_storeu_si256(va, zero);
+        _mm256_storeu_si256(va + 1, zero);
+        _mm256_storeu_si256(va + 2, zero);
+        _mm256_storeu_si256(va + 3, zero);
+        _mm256_storeu_si256(vb, zero);
+        _mm256_storeu_si256(vb + 1, zero);
+        _mm256_storeu_si256(vb + 2, zero);
+        _mm256_storeu_si256(vb + 3, zero);
     }
     pass2<11>(r, _mm256_set1_epi32(1024));
     transpose2(r);
@@ -274,8 +279,8 @@ void idctPairClearingSse2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int
                           const uint16_t* quantB, uint8_t* outB, int strideB)
 {
     idctPairSse2(a, quantA, outA, strideA, b, quantB, outB, strideB);
-    std::memset(a, 0, 64 * sizeof(int16_t));
-    std::memset(b, 0, 64 * sizeof(int16_t));
+    jpeg_clear_block(a);
+    jpeg_clear_block(b);
 }
 
 bool dcOnlySse2(const int16_t* block)
@@ -306,4 +311,19 @@ jpeg_accurate_idct_pair_function jpeg_select_accurate_idct_pair(bool clear, bool
 jpeg_dc_only_function jpeg_select_dc_only_test(bool allowAvx2)
 {
     return allowAvx2 && hasAvx2() ? dcOnlyAvx2 : dcOnlySse2;
+}
+
+void jpeg_clear_block(int16_t* coefficients)
+{
+    // Written out: as a loop the compiler makes it a string store, slow at this size.
+    const __m128i zero = _mm_setzero_si128();
+    __m128i* v = reinterpret_cast<__m128i*>(coefficients);
+    _mm_storeu_si128(v, zero);
+    _mm_storeu_si128(v + 1, zero);
+    _mm_storeu_si128(v + 2, zero);
+    _mm_storeu_si128(v + 3, zero);
+    _mm_storeu_si128(v + 4, zero);
+    _mm_storeu_si128(v + 5, zero);
+    _mm_storeu_si128(v + 6, zero);
+    _mm_storeu_si128(v + 7, zero);
 }

@@ -118,7 +118,7 @@ bool jpeg_decoder::readHuffmanTables()
             table.symbols[i] = nextByte();
         table.symbolCount = total;
         table.defined = true;
-        jpeg_build_huffman_table(table);
+        jpeg_build_huffman_table(table, number < 4);
         left -= 17 + total;
     }
     return true;
@@ -193,10 +193,10 @@ bool jpeg_decoder::readFrameHeader(int marker)
     if (nextByte() != 8)
         return fail(JPEG_BAD_PRECISION);
     imageHeight = nextWord();
-    if (imageHeight < 1 || imageHeight > JPEG_MAX_DIMENSION)
+    if (imageHeight < 1 || imageHeight > JPEG_MAX_SIDE)
         return fail(JPEG_BAD_HEIGHT);
     imageWidth = nextWord();
-    if (imageWidth < 1 || imageWidth > JPEG_MAX_DIMENSION)
+    if (imageWidth < 1 || imageWidth > JPEG_MAX_SIDE)
         return fail(JPEG_BAD_WIDTH);
     componentCount = nextByte();
     if (componentCount > JPEG_MAX_COMPONENTS)

@@ -23,11 +23,11 @@ struct DcFirst {
     bool operator()(Reader& r, jpeg_decoder& d, jpeg_component& c, int16_t* block) const
     {
         const jpeg_huffman_table& dc = d.huffman[c.dcTable];
-        const int32_t quick = dc.acLookup[peek16(r) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
+        const int quick = static_cast<int16_t>(dc.quick[peek16(r) >> (16 - JPEG_HUFFMAN_QUICK_BITS)]);
         int difference;
-        if (quick && (quick & 0x2F0) == 0) {  // a plain size symbol, magnitude included
+        if (quick) {  // a difference with its magnitude bits
             skip(r, quick & 15);
-            difference = quick >> 16;
+            difference = quick >> 4;
         } else {
             const int size = decodeSymbol(r, dc);
             if (size > 16)
@@ -76,12 +76,13 @@ struct AcFirst {
         uint64_t mask = nonZeroMask(block);
         bool ok = true;
         for (int k = d.spectralStart; k <= end; ++k) {
-            const int32_t quick = ac.acLookup[peek16(r) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
+            const uint32_t quick = ac.quick[peek16(r) >> (16 - JPEG_HUFFMAN_QUICK_BITS)];
             if (quick) {
                 skip(r, quick & 15);
                 k += (quick >> 4) & 15;
-                if (quick & (JPEG_AC_END_OF_BLOCK | JPEG_AC_SIXTEEN_ZEROS)) {
-                    if (quick & JPEG_AC_END_OF_BLOCK)
+                const int value = static_cast<int16_t>(quick) >> 8;
+                if (value == 0) {
+                    if ((quick & 0xF0) == 0)
                         break;  // an end-of-band run of this block alone
                     continue;
                 }
@@ -89,7 +90,7 @@ struct AcFirst {
                     ok = false;
                     break;
                 }
-                setCoefficient(block, mask, k, (quick >> 16) * scale);
+                setCoefficient(block, mask, k, value * scale);
                 continue;
             }
             const int symbol = decodeSymbol(r, ac);
