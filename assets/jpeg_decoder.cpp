@@ -78,7 +78,7 @@ void* jpeg_decoder::allocate(size_t bytes)
         return nullptr;
     }
     // The budget: what the input read so far pays for (see the header).
-    const int64_t allowed = JPEG_BUDGET_BYTES_PER_INPUT_BYTE * bytesRead + JPEG_BUDGET_FIXED_BYTES;
+    const int64_t allowed = JPEG_BUDGET_BYTES_PER_INPUT_BYTE * bytesRead + budgetFixedBytes;
     if (static_cast<int64_t>(bytes) > allowed - bytesAllocated) {
         fail(JPEG_NOT_ENOUGH_MEMORY);
         return nullptr;
@@ -273,7 +273,7 @@ int32_t jpeg_decoder::start_decoding()
             int64_t whole = 0;
             for (int i = 0; i < componentCount; ++i)
                 whole += int64_t(component[i].blocksPerRow) * component[i].blockRows * JPEG_STORED_BLOCK * sizeof(int16_t);
-            const bool inOne = whole <= JPEG_BUDGET_FIXED_BYTES - bytesAllocated;
+            const bool inOne = whole <= budgetFixedBytes - bytesAllocated;
             for (int i = 0; i < componentCount; ++i) {
                 jpeg_component& c = component[i];
                 c.bandRows = inOne ? c.blockRows : (c.blockRows + JPEG_MAX_BANDS - 1) / JPEG_MAX_BANDS;
@@ -319,7 +319,7 @@ int16_t* jpeg_decoder::scanBlockRow(jpeg_component& c, int blockRow)
 bool jpeg_decoder::chargeVisits(int blocks)
 {
     blockVisits += blocks;
-    if (blockVisits > JPEG_BUDGET_VISITS_PER_INPUT_BYTE * bytesRead + JPEG_BUDGET_FIXED_VISITS)
+    if (blockVisits > JPEG_BUDGET_VISITS_PER_INPUT_BYTE * bytesRead + budgetFixedVisits)
         return fail(JPEG_DECODE_ERROR);
     return true;
 }

@@ -259,11 +259,14 @@ public:
     uint8_t* secondLine = nullptr;  // the next line, made together with the last one
     bool secondLineReady = false;
 
-    // memory: every block the decoder allocates, and the budget
+    // memory: every block the decoder allocates, and the budget (its fixed
+    // amounts may be lowered before start_decoding, as the tests do)
     void* allocations[JPEG_MAX_ALLOCATIONS] = {};
     int allocationCount = 0;
     int64_t bytesAllocated = 0;
     int64_t blockVisits = 0;  // blocks decoded in buffered scans
+    int64_t budgetFixedBytes = JPEG_BUDGET_FIXED_BYTES;
+    int64_t budgetFixedVisits = JPEG_BUDGET_FIXED_VISITS;
 
     // --- internals (jpeg_decoder.cpp, jpeg_markers.cpp, jpeg_progressive.cpp) ---
     bool fail(int32_t code);
