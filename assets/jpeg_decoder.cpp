@@ -109,6 +109,19 @@ void jpeg_decoder::freeAll()
 
 // --- input -----------------------------------------------------------------
 
+namespace {
+
+struct EndMarkers {
+    uint8_t bytes[JPEG_INPUT_PADDING];
+    constexpr EndMarkers() : bytes()
+    {
+        for (int i = 0; i < JPEG_INPUT_PADDING; ++i)
+            bytes[i] = i % 2 ? 0xD9 : 0xFF;
+    }
+};
+
+}  // namespace
+
 void jpeg_decoder::refillInput()
 {
     int filled = 0;
@@ -128,10 +141,8 @@ void jpeg_decoder::refillInput()
     bytesRead += filled;
     // Past the data the stream reads as end-of-image markers, so nothing
     // runs beyond the buffer on a truncated file.
-    for (int i = 0; i < JPEG_INPUT_PADDING; i += 2) {
-        input[filled + i] = 0xFF;
-        input[filled + i + 1] = 0xD9;
-    }
+    static constexpr EndMarkers padding;
+    std::memcpy(input + filled, padding.bytes, sizeof padding.bytes);
     inputPos = input;
     inputEnd = input + filled + (streamEnded ? JPEG_INPUT_PADDING : 0);
 }

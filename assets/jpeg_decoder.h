@@ -122,9 +122,9 @@ public:
 };
 
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
-constexpr int JPEG_MAX_SIDE = 1024;
-constexpr int64_t JPEG_BUDGET_FIXED_BYTES = int64_t(1) << 20;
-constexpr int64_t JPEG_BUDGET_FIXED_VISITS = int64_t(1) << 16;
+constexpr int JPEG_MAX_SIDE = 64;
+constexpr int64_t JPEG_BUDGET_FIXED_BYTES = int64_t(16) << 10;
+constexpr int64_t JPEG_BUDGET_FIXED_VISITS = int64_t(1) << 13;
 #else
 constexpr int JPEG_MAX_SIDE = 8192;
 constexpr int64_t JPEG_BUDGET_FIXED_BYTES = int64_t(32) << 20;
@@ -276,6 +276,7 @@ public:
     void refillInput();
     uint8_t nextByte();
     uint16_t nextWord();
+    void skipBytes(int count);
 
     bool findStartOfImage();
     bool nextMarker(int& marker);

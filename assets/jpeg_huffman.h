@@ -16,6 +16,7 @@ constexpr int JPEG_HUFFMAN_QUICK_BITS = 11;
 
 struct jpeg_huffman_table {
     bool defined = false;
+    bool built = false;        // the lookups below are made from counts and symbols
     uint8_t counts[17] = {};   // counts[n]: codes of n bits (n = 1 ... 16)
     uint8_t symbols[256] = {};
     int symbolCount = 0;

@@ -126,31 +126,31 @@ __attribute__((target("avx2"))) void idctAvx2(const int16_t* coefficients, const
 // block B in the high half. Unpacks and packs work within halves, so every
 // step above carries over unchanged.
 
-#pragma GCC push_options
-#pragma GCC target("avx2")
+#define GW_AVX2_INLINE inline __attribute__((target("avx2"), always_inline))
+#define GW_AVX2 __attribute__((target("avx2")))
 
 struct Wide2 {
     __m256i lo, hi;
 };
 
-GW_ALWAYS_INLINE __m256i pair2(int a, int b) { return _mm256_set1_epi32((b << 16) | static_cast<uint16_t>(a)); }
+GW_AVX2_INLINE __m256i pair2(int a, int b) { return _mm256_set1_epi32((b << 16) | static_cast<uint16_t>(a)); }
 
-GW_ALWAYS_INLINE Wide2 madd2(__m256i a, __m256i b, __m256i constants)
+GW_AVX2_INLINE Wide2 madd2(__m256i a, __m256i b, __m256i constants)
 {
     return {_mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), constants),
             _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), constants)};
 }
 
-GW_ALWAYS_INLINE Wide2 add2(Wide2 a, Wide2 b) { return {_mm256_add_epi32(a.lo, b.lo), _mm256_add_epi32(a.hi, b.hi)}; }
-GW_ALWAYS_INLINE Wide2 sub2(Wide2 a, Wide2 b) { return {_mm256_sub_epi32(a.lo, b.lo), _mm256_sub_epi32(a.hi, b.hi)}; }
+GW_AVX2_INLINE Wide2 add2(Wide2 a, Wide2 b) { return {_mm256_add_epi32(a.lo, b.lo), _mm256_add_epi32(a.hi, b.hi)}; }
+GW_AVX2_INLINE Wide2 sub2(Wide2 a, Wide2 b) { return {_mm256_sub_epi32(a.lo, b.lo), _mm256_sub_epi32(a.hi, b.hi)}; }
 
 template <int Shift>
-GW_ALWAYS_INLINE __m256i narrow2(Wide2 a)
+GW_AVX2_INLINE __m256i narrow2(Wide2 a)
 {
     return _mm256_packs_epi32(_mm256_srai_epi32(a.lo, Shift), _mm256_srai_epi32(a.hi, Shift));
 }
 
-GW_ALWAYS_INLINE void transpose2(__m256i* r)
+GW_AVX2_INLINE void transpose2(__m256i* r)
 {
     const __m256i a0 = _mm256_unpacklo_epi16(r[0], r[1]), a1 = _mm256_unpackhi_epi16(r[0], r[1]);
     const __m256i a2 = _mm256_unpacklo_epi16(r[2], r[3]), a3 = _mm256_unpackhi_epi16(r[2], r[3]);
@@ -171,7 +171,7 @@ GW_ALWAYS_INLINE void transpose2(__m256i* r)
 }
 
 template <int Shift>
-GW_ALWAYS_INLINE void pass2(__m256i* r, __m256i rounding)
+GW_AVX2_INLINE void pass2(__m256i* r, __m256i rounding)
 {
     const Wide2 t3 = madd2(r[2], r[6], pair2(F0541 + F0765, F0541));
     const Wide2 t2 = madd2(r[2], r[6], pair2(F0541, F0541 - F1847));
@@ -200,14 +200,14 @@ GW_ALWAYS_INLINE void pass2(__m256i* r, __m256i rounding)
     r[4] = narrow2<Shift>(sub2(e13, o0));
 }
 
-GW_ALWAYS_INLINE __m256i halves(const void* low, const void* high)
+GW_AVX2_INLINE __m256i halves(const void* low, const void* high)
 {
     return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(static_cast<const __m128i*>(low))),
                                    _mm_loadu_si128(static_cast<const __m128i*>(high)), 1);
 }
 
 template <bool Clear>
-GW_ALWAYS_INLINE void idctPair(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
+GW_AVX2_INLINE void idctPair(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
                                const uint16_t* quantB, uint8_t* outB, int strideB)
 {
     __m256i r[8];
@@ -242,20 +242,20 @@ GW_ALWAYS_INLINE void idctPair(int16_t* a, const uint16_t* quantA, uint8_t* outA
     }
 }
 
-void idctPairAvx2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
+GW_AVX2 void idctPairAvx2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
                   const uint16_t* quantB, uint8_t* outB, int strideB)
 {
     idctPair<false>(a, quantA, outA, strideA, b, quantB, outB, strideB);
 }
 
-void idctPairClearingAvx2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
+GW_AVX2 void idctPairClearingAvx2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
                           const uint16_t* quantB, uint8_t* outB, int strideB)
 {
     idctPair<true>(a, quantA, outA, strideA, b, quantB, outB, strideB);
 }
 
 // True when every coefficient but the first is zero.
-bool dcOnlyAvx2(const int16_t* block)
+GW_AVX2 bool dcOnlyAvx2(const int16_t* block)
 {
     const __m256i* v = reinterpret_cast<const __m256i*>(block);
     const __m256i notDc = _mm256_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
@@ -265,7 +265,6 @@ bool dcOnlyAvx2(const int16_t* block)
     return _mm256_testz_si256(any, any);
 }
 
-#pragma GCC pop_options
 
 // Without AVX2: one block after the other.
 void idctPairSse2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,

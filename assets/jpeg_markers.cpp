@@ -1,5 +1,7 @@
 // jpeg_markers.cpp - the JPEG decoder's marker segments: start of image,
 // tables, frame and scan headers.
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "assets/jpeg_bits.h"
@@ -118,7 +120,7 @@ bool jpeg_decoder::readHuffmanTables()
             table.symbols[i] = nextByte();
         table.symbolCount = total;
         table.defined = true;
-        jpeg_build_huffman_table(table, number < 4);
+        table.built = false;  // expanded when a scan first needs it
         left -= 17 + total;
     }
     return true;
@@ -166,8 +168,7 @@ bool jpeg_decoder::readApplicationSegment(int marker)
     const int headLength = length < 12 ? length : 12;
     for (int i = 0; i < headLength; ++i)
         head[i] = nextByte();
-    for (length -= headLength; length > 0; --length)
-        nextByte();
+    skipBytes(length - headLength);
     if (marker == APP0 && headLength >= 5 && std::memcmp(head, "JFIF", 5) == 0)
         sawJfif = true;
     // "Adobe", version, two flag words, then the transform: 0 none, 1 YCbCr, 2 YCCK.
@@ -178,12 +179,22 @@ bool jpeg_decoder::readApplicationSegment(int marker)
 
 bool jpeg_decoder::skipSegment()
 {
-    int length = nextWord();
+    const int length = nextWord();
     if (length < 2)
         return fail(JPEG_BAD_VARIABLE_MARKER);
-    for (length -= 2; length > 0; --length)
-        nextByte();
+    skipBytes(length - 2);
     return true;
+}
+
+void jpeg_decoder::skipBytes(int count)
+{
+    while (count > 0) {
+        if (inputPos == inputEnd)
+            refillInput();
+        const int step = static_cast<int>(std::min<ptrdiff_t>(count, inputEnd - inputPos));
+        inputPos += step;
+        count -= step;
+    }
 }
 
 bool jpeg_decoder::readFrameHeader(int marker)
@@ -262,6 +273,12 @@ bool jpeg_decoder::checkScan()
         if ((needDc && (c.dcTable < 0 || !huffman[c.dcTable].defined)) ||
             (needAc && (c.acTable < 0 || !huffman[c.acTable].defined)))
             return fail(JPEG_UNDEFINED_HUFF_TABLE);
+        for (int number : {needDc ? c.dcTable : -1, needAc ? c.acTable : -1}) {
+            if (number >= 0 && !huffman[number].built) {
+                jpeg_build_huffman_table(huffman[number], number < 4);
+                huffman[number].built = true;
+            }
+        }
         if (!c.quantLatched) {
             // The table in force at the component's first scan is the one it keeps.
             const uint16_t* table = quantTables[c.quantTable];
