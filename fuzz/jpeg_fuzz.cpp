@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "assets/jpeg_decoder.h"
@@ -19,23 +18,23 @@ namespace {
 int32_t decodeLines(const uint8_t* data, size_t size)
 {
     jpeg_decoder_memory_stream stream(data, size);
-    auto decoder = std::make_unique<jpeg_decoder>(&stream, false);
-    if (decoder->error_code() != 0 || decoder->start_decoding() != 0)
+    jpeg_decoder decoder(&stream, false);  // on the stack: no fresh heap pages per input
+    if (decoder.error_code() != 0 || decoder.start_decoding() != 0)
         return -1;
     const uint8_t* line = nullptr;
     uint32_t length = 0;
     int count = 0;
     uint32_t checksum = 0;
     int32_t result;
-    while ((result = decoder->decode_line(&line, &length)) == 0) {
-        if (length != uint32_t(decoder->bytes_per_scan_line()))
+    while ((result = decoder.decode_line(&line, &length)) == 0) {
+        if (length != uint32_t(decoder.bytes_per_scan_line()))
             std::abort();
         checksum += line[0] + line[length - 1];  // touch both ends of the line
         ++count;
     }
-    if (result == 1 && count != decoder->height())
+    if (result == 1 && count != decoder.height())
         std::abort();
-    if (result != 1 && decoder->error_code() == 0)
+    if (result != 1 && decoder.error_code() == 0)
         std::abort();
     (void)checksum;
     return result;
@@ -44,13 +43,13 @@ int32_t decodeLines(const uint8_t* data, size_t size)
 int32_t decodePicture(const uint8_t* data, size_t size)
 {
     jpeg_decoder_memory_stream stream(data, size);
-    auto decoder = std::make_unique<jpeg_decoder>(&stream, true);
-    if (decoder->error_code() != 0 || decoder->start_decoding() != 0)
+    jpeg_decoder decoder(&stream, true);
+    if (decoder.error_code() != 0 || decoder.start_decoding() != 0)
         return -1;
-    const size_t stride = size_t(decoder->bytes_per_scan_line());
-    std::vector<uint8_t> picture(stride * decoder->height());
-    const int32_t result = decoder->decode_picture(picture.data(), stride);
-    if (result != 0 && decoder->error_code() == 0)
+    const size_t stride = size_t(decoder.bytes_per_scan_line());
+    std::vector<uint8_t> picture(stride * decoder.height());
+    const int32_t result = decoder.decode_picture(picture.data(), stride);
+    if (result != 0 && decoder.error_code() == 0)
         std::abort();
     return result == 0 ? 1 : result;
 }
