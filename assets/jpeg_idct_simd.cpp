@@ -236,9 +236,9 @@ GW_AVX2_INLINE void idctPair(int16_t* a, const uint16_t* quantA, uint8_t* outA, 
         const __m128i rowsA = _mm256_castsi256_si128(bytes);
         const __m128i rowsB = _mm256_extracti128_si256(bytes, 1);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(outA + k * strideA), rowsA);
-        _mm_storeh_pd(reinterpret_cast<double*>(outA + (k + 1) * strideA), _mm_castsi128_pd(rowsA));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(outA + (k + 1) * strideA), _mm_unpackhi_epi64(rowsA, rowsA));
         _mm_storel_epi64(reinterpret_cast<__m128i*>(outB + k * strideB), rowsB);
-        _mm_storeh_pd(reinterpret_cast<double*>(outB + (k + 1) * strideB), _mm_castsi128_pd(rowsB));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(outB + (k + 1) * strideB), _mm_unpackhi_epi64(rowsB, rowsB));
     }
 }
 
