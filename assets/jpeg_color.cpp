@@ -1,4 +1,4 @@
-// jpeg_color.cpp - YCbCr to RGB conversion tables and the line converter.
+// jpeg_color.cpp - YCbCr to RGB conversion tables and the line converters.
 #include "assets/jpeg_color.h"
 
 namespace {
@@ -38,6 +38,18 @@ void jpeg_ycc_to_rgbx(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, in
         out[0] = clampByte(lum + t.crr[red]);
         out[1] = clampByte(lum + ((t.cbg[blue] + t.crg[red]) >> 16));
         out[2] = clampByte(lum + t.cbb[blue]);
+        out[3] = 0;
+        out += 4;
+    }
+}
+
+void jpeg_rgb_to_rgbx(const uint8_t* red, const uint8_t* green, const uint8_t* blue, int width, int shift,
+                      uint8_t* out)
+{
+    for (int x = 0; x < width; ++x) {
+        out[0] = red[x];
+        out[1] = green[x >> shift];
+        out[2] = blue[x >> shift];
         out[3] = 0;
         out += 4;
     }

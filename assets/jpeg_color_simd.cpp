@@ -22,33 +22,45 @@ GW_ALWAYS_INLINE __m128i maddShift(__m128i a, __m128i b, __m128i constants, __m1
     return _mm_packs_epi32(_mm_srai_epi32(_mm_add_epi32(lo, add), 16), _mm_srai_epi32(_mm_add_epi32(hi, add), 16));
 }
 
-// 8 pixels: Y, Cb, Cr as 16-bit lanes (chroma already centred) into 32 bytes of RGBX.
-GW_ALWAYS_INLINE void convert8(__m128i y, __m128i cb, __m128i cr, uint8_t* out)
+struct Terms128 {
+    __m128i red, green, blue;
+};
+
+// The chroma part of 8 pixels (chroma already centred): what each of R, G and B adds to Y.
+GW_ALWAYS_INLINE Terms128 chromaTerms8(__m128i cb, __m128i cr)
 {
     const __m128i two = _mm_set1_epi16(2);
     const __m128i none = _mm_setzero_si128();
-    const __m128i red = _mm_add_epi16(cr, maddShift(cr, two, _mm_set1_epi32((16384 << 16) | 26346), none));
-    const __m128i blue = _mm_add_epi16(_mm_add_epi16(cb, cb),
-                                       maddShift(cb, two, _mm_set1_epi32((16384 << 16) | uint16_t(-14942)), none));
-    const __m128i green = _mm_sub_epi16(
-        maddShift(cb, cr, _mm_set1_epi32((18734 << 16) | uint16_t(-22554)), _mm_set1_epi32(32768)), cr);
-    const __m128i r8 = _mm_packus_epi16(_mm_add_epi16(y, red), none);
-    const __m128i g8 = _mm_packus_epi16(_mm_add_epi16(y, green), none);
-    const __m128i b8 = _mm_packus_epi16(_mm_add_epi16(y, blue), none);
+    Terms128 t;
+    t.red = _mm_add_epi16(cr, maddShift(cr, two, _mm_set1_epi32((16384 << 16) | 26346), none));
+    t.blue = _mm_add_epi16(_mm_add_epi16(cb, cb),
+                           maddShift(cb, two, _mm_set1_epi32((16384 << 16) | uint16_t(-14942)), none));
+    t.green = _mm_sub_epi16(maddShift(cb, cr, _mm_set1_epi32((18734 << 16) | uint16_t(-22554)), _mm_set1_epi32(32768)),
+                            cr);
+    return t;
+}
+
+// Y of 8 pixels as 16-bit lanes plus their chroma terms, as 32 bytes of RGBX.
+GW_ALWAYS_INLINE void store8(__m128i y, const Terms128& t, uint8_t* out)
+{
+    const __m128i none = _mm_setzero_si128();
+    const __m128i r8 = _mm_packus_epi16(_mm_add_epi16(y, t.red), none);
+    const __m128i g8 = _mm_packus_epi16(_mm_add_epi16(y, t.green), none);
+    const __m128i b8 = _mm_packus_epi16(_mm_add_epi16(y, t.blue), none);
     const __m128i rg = _mm_unpacklo_epi8(r8, g8);
     const __m128i bx = _mm_unpacklo_epi8(b8, none);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(rg, bx));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi16(rg, bx));
 }
 
-GW_ALWAYS_INLINE void convertLine(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
-                                  int chromaShift, uint8_t* out)
+// One line, or two lines that share their chroma samples (y2 and out2 not null).
+GW_ALWAYS_INLINE void convertLines(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, int chromaShift,
+                                   uint8_t* out, const uint8_t* y2, uint8_t* out2)
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i centre = _mm_set1_epi16(128);
     int x = 0;
     for (; x + 16 <= width; x += 16) {
-        const __m128i y16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + x));
         __m128i b16, r16;
         if (chromaShift) {
             const __m128i b8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + (x >> 1)));
@@ -59,19 +71,31 @@ GW_ALWAYS_INLINE void convertLine(const uint8_t* y, const uint8_t* cb, const uin
             b16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
             r16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cr + x));
         }
-        convert8(_mm_unpacklo_epi8(y16, zero), _mm_sub_epi16(_mm_unpacklo_epi8(b16, zero), centre),
-                 _mm_sub_epi16(_mm_unpacklo_epi8(r16, zero), centre), out + x * 4);
-        convert8(_mm_unpackhi_epi8(y16, zero), _mm_sub_epi16(_mm_unpackhi_epi8(b16, zero), centre),
-                 _mm_sub_epi16(_mm_unpackhi_epi8(r16, zero), centre), out + x * 4 + 32);
+        const Terms128 low = chromaTerms8(_mm_sub_epi16(_mm_unpacklo_epi8(b16, zero), centre),
+                                          _mm_sub_epi16(_mm_unpacklo_epi8(r16, zero), centre));
+        const Terms128 high = chromaTerms8(_mm_sub_epi16(_mm_unpackhi_epi8(b16, zero), centre),
+                                           _mm_sub_epi16(_mm_unpackhi_epi8(r16, zero), centre));
+        const __m128i y16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + x));
+        store8(_mm_unpacklo_epi8(y16, zero), low, out + x * 4);
+        store8(_mm_unpackhi_epi8(y16, zero), high, out + x * 4 + 32);
+        if (y2) {
+            const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y2 + x));
+            store8(_mm_unpacklo_epi8(second, zero), low, out2 + x * 4);
+            store8(_mm_unpackhi_epi8(second, zero), high, out2 + x * 4 + 32);
+        }
     }
-    if (x < width)
-        jpeg_ycc_to_rgbx(y + x, cb + (x >> chromaShift), cr + (x >> chromaShift), width - x, chromaShift,
-                         out + x * 4);
+    if (x < width) {
+        const int c = x >> chromaShift;
+        jpeg_ycc_to_rgbx(y + x, cb + c, cr + c, width - x, chromaShift, out + x * 4);
+        if (y2)
+            jpeg_ycc_to_rgbx(y2 + x, cb + c, cr + c, width - x, chromaShift, out2 + x * 4);
+    }
 }
 
-void convertSse2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, int chromaShift, uint8_t* out)
+void convertSse2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, int chromaShift, uint8_t* out,
+                 const uint8_t* y2, uint8_t* out2)
 {
-    convertLine(y, cb, cr, width, chromaShift, out);
+    convertLines(y, cb, cr, width, chromaShift, out, y2, out2);
 }
 
 // The AVX2 form: 16 pixels per step in 256-bit registers. Unpacks and packs
@@ -134,7 +158,7 @@ GW_AVX2 __m256i load16(const uint8_t* p)
 }
 
 __attribute__((target("avx2"))) void convertAvx2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
-                                                 int chromaShift, uint8_t* out)
+                                                 int chromaShift, uint8_t* out, const uint8_t* y2, uint8_t* out2)
 {
     const __m256i centre = _mm256_set1_epi16(128);
     int x = 0;
@@ -149,17 +173,26 @@ __attribute__((target("avx2"))) void convertAvx2(const uint8_t* y, const uint8_t
             replicate(t.blue, first.blue, second.blue);
             store16(load16(y + x), first, out + x * 4);
             store16(load16(y + x + 16), second, out + x * 4 + 64);
+            if (y2) {
+                store16(load16(y2 + x), first, out2 + x * 4);
+                store16(load16(y2 + x + 16), second, out2 + x * 4 + 64);
+            }
         }
     } else {
         for (; x + 16 <= width; x += 16) {
             const Terms256 t = chromaTerms(_mm256_sub_epi16(load16(cb + x), centre),
                                            _mm256_sub_epi16(load16(cr + x), centre));
             store16(load16(y + x), t, out + x * 4);
+            if (y2)
+                store16(load16(y2 + x), t, out2 + x * 4);
         }
     }
-    if (x < width)
-        jpeg_ycc_to_rgbx(y + x, cb + (x >> chromaShift), cr + (x >> chromaShift), width - x, chromaShift,
-                         out + x * 4);
+    if (x < width) {
+        const int c = x >> chromaShift;
+        jpeg_ycc_to_rgbx(y + x, cb + c, cr + c, width - x, chromaShift, out + x * 4);
+        if (y2)
+            jpeg_ycc_to_rgbx(y2 + x, cb + c, cr + c, width - x, chromaShift, out2 + x * 4);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // frame set-up, sequential MCU rows and the line output.
 #include "assets/jpeg_decoder.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -76,12 +77,19 @@ void* jpeg_decoder::allocate(size_t bytes)
         fail(JPEG_TOO_MANY_BLOCKS);
         return nullptr;
     }
+    // The budget: what the input read so far pays for (see the header).
+    const int64_t allowed = JPEG_BUDGET_BYTES_PER_INPUT_BYTE * bytesRead + budgetFixedBytes;
+    if (static_cast<int64_t>(bytes) > allowed - bytesAllocated) {
+        fail(JPEG_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     void* block = std::calloc(1, bytes ? bytes : 1);
     if (!block) {
         fail(JPEG_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
     allocations[allocationCount++] = block;
+    bytesAllocated += static_cast<int64_t>(bytes);
     return block;
 }
 
@@ -91,13 +99,28 @@ void jpeg_decoder::freeAll()
         std::free(allocations[i]);
     allocationCount = 0;
     for (jpeg_component& c : component) {
-        c.coefficients = nullptr;
+        for (int16_t*& band : c.bands)
+            band = nullptr;
         c.plane = nullptr;
     }
     lineBuffer = nullptr;
+    secondLine = nullptr;
 }
 
 // --- input -----------------------------------------------------------------
+
+namespace {
+
+struct EndMarkers {
+    uint8_t bytes[JPEG_INPUT_PADDING];
+    constexpr EndMarkers() : bytes()
+    {
+        for (int i = 0; i < JPEG_INPUT_PADDING; ++i)
+            bytes[i] = i % 2 ? 0xD9 : 0xFF;
+    }
+};
+
+}  // namespace
 
 void jpeg_decoder::refillInput()
 {
@@ -118,10 +141,8 @@ void jpeg_decoder::refillInput()
     bytesRead += filled;
     // Past the data the stream reads as end-of-image markers, so nothing
     // runs beyond the buffer on a truncated file.
-    for (int i = 0; i < JPEG_INPUT_PADDING; i += 2) {
-        input[filled + i] = 0xFF;
-        input[filled + i + 1] = 0xD9;
-    }
+    static constexpr EndMarkers padding;
+    std::memcpy(input + filled, padding.bytes, sizeof padding.bytes);
     inputPos = input;
     inputEnd = input + filled + (streamEnded ? JPEG_INPUT_PADDING : 0);
 }
@@ -136,6 +157,9 @@ jpeg_decoder::jpeg_decoder(jpeg_decoder_stream* source, bool useFastPath) : stre
     }
     colorConvert = jpeg_select_color_conversion();
     accurateTransform = jpeg_select_accurate_idct();
+    accuratePair = jpeg_select_accurate_idct_pair(true);
+    accuratePairKeeping = jpeg_select_accurate_idct_pair(false);
+    dcOnly = jpeg_select_dc_only_test();
     stream->begin_use();
     refillInput();
     int marker = 0;
@@ -201,8 +225,10 @@ bool jpeg_decoder::setupFrame()
         if (!c.plane)
             return false;
     }
-    lineBuffer = static_cast<uint8_t*>(allocate(static_cast<size_t>((imageWidth + 15) & ~15) * bytesPerPixel));
-    return lineBuffer != nullptr;
+    const size_t lineBytes = static_cast<size_t>((imageWidth + 15) & ~15) * bytesPerPixel;
+    lineBuffer = static_cast<uint8_t*>(allocate(lineBytes));
+    secondLine = static_cast<uint8_t*>(allocate(lineBytes));
+    return secondLine != nullptr;
 }
 
 void jpeg_decoder::resetEntropyState()
@@ -241,6 +267,8 @@ int32_t jpeg_decoder::start_decoding()
     bool ok = setupFrame() && nextScan(haveScan);
     if (ok && !haveScan && !progressive)
         ok = fail(JPEG_UNEXPECTED_MARKER);  // a sequential file needs a scan
+    // The colour space is settled by the markers before the first scan.
+    rgbOutput = componentCount == 3 && adobeTransform == 0 && !sawJfif;
     if (ok) {
         // A sequential file whose first scan holds every component is decoded
         // row by row; any other layout keeps the whole picture's coefficients.
@@ -251,13 +279,17 @@ int32_t jpeg_decoder::start_decoding()
                     everyComponent = false;
         buffered = progressive || !everyComponent;
         if (buffered) {
-            for (int i = 0; i < componentCount && ok; ++i) {
+            // Storage the fixed allowance covers is taken whole, one block per
+            // component; a larger frame grows band by band with its data.
+            int64_t whole = 0;
+            for (int i = 0; i < componentCount; ++i)
+                whole += int64_t(component[i].blocksPerRow) * component[i].blockRows * JPEG_STORED_BLOCK * sizeof(int16_t);
+            const bool inOne = whole <= budgetFixedBytes - bytesAllocated;
+            for (int i = 0; i < componentCount; ++i) {
                 jpeg_component& c = component[i];
-                c.coefficients = static_cast<int16_t*>(
-                    allocate(static_cast<size_t>(c.blocksPerRow) * c.blockRows * 64 * sizeof(int16_t)));
-                ok = c.coefficients != nullptr;
+                c.bandRows = inOne ? c.blockRows : (c.blockRows + JPEG_MAX_BANDS - 1) / JPEG_MAX_BANDS;
             }
-            if (ok && haveScan)
+            if (haveScan)
                 ok = decodeBufferedScans();
         } else {
             ok = checkScan();
@@ -273,8 +305,34 @@ int32_t jpeg_decoder::start_decoding()
     linesLeft = imageHeight;
     mcuRowLinesLeft = 0;
     mcuRow = 0;
+    secondLineReady = false;
     ready = true;
     return 0;
+}
+
+// --- buffered coefficients -------------------------------------------------
+
+// A block row for a scan to decode into; its band is allocated on first use.
+int16_t* jpeg_decoder::scanBlockRow(jpeg_component& c, int blockRow)
+{
+    const int band = blockRow / c.bandRows;
+    const size_t rowValues = static_cast<size_t>(c.blocksPerRow) * JPEG_STORED_BLOCK;
+    if (!c.bands[band]) {
+        const int rows = std::min(c.bandRows, c.blockRows - band * c.bandRows);
+        c.bands[band] = static_cast<int16_t*>(allocate(rowValues * rows * sizeof(int16_t)));
+        if (!c.bands[band])
+            return nullptr;
+    }
+    return c.bands[band] + (blockRow - band * c.bandRows) * rowValues;
+}
+
+// Counts blocks decoded in buffered scans against the budget.
+bool jpeg_decoder::chargeVisits(int blocks)
+{
+    blockVisits += blocks;
+    if (blockVisits > JPEG_BUDGET_VISITS_PER_INPUT_BYTE * bytesRead + budgetFixedVisits)
+        return fail(JPEG_DECODE_ERROR);
+    return true;
 }
 
 // --- restarts --------------------------------------------------------------
@@ -328,79 +386,60 @@ bool jpeg_decoder::processRestart()
 
 namespace {
 
-// One block's coefficients (quantized, natural order). Returns the highest
-// zig-zag index written, or -1 for corrupt data.
-// Only positions up to the last coefficient can be non-zero.
-inline void clearBlock(int16_t* block, int last)
+using jpeg_bits::Reader;
+
+// A block back to zeros: only its DC coefficient when it had no others.
+inline void clearBlock(int16_t* block, bool dcOnly)
 {
-    for (int k = 0; k <= last; ++k)
-        block[jpeg_zigzag_to_natural[k]] = 0;
+    if (dcOnly)
+        block[0] = 0;
+    else
+        jpeg_clear_block(block);
 }
 
-inline __attribute__((always_inline)) int decodeSequentialBlock(jpeg_decoder& d, jpeg_component& c, int16_t* block)
-{
-    using namespace jpeg_bits;
-    const jpeg_huffman_table& dc = d.huffman[c.dcTable];
-    const int32_t quickDc = dc.acLookup[peek16(d) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
-    int difference;
-    if (quickDc && (quickDc & 0x2F0) == 0) {  // a plain size symbol (no run, no 16-zero flag)
-        skip(d, quickDc & 15);
-        difference = quickDc >> 16;
-    } else {
-        const int dcSize = decodeSymbol(d, dc);
-        if (dcSize > 16)
-            return -1;
-        difference = receiveExtend(d, dcSize);
-    }
-    c.dcPrediction = static_cast<int16_t>(c.dcPrediction + difference);
-    block[0] = static_cast<int16_t>(c.dcPrediction);
+// Blocks for the vector accurate transform, paired as they come (of any
+// component) so that two go through the 256-bit registers at once.
+struct PairQueue {
+    int16_t* coefficients = nullptr;
+    const uint16_t* quant = nullptr;
+    uint8_t* out = nullptr;
+    int stride = 0;
 
-    const jpeg_huffman_table& ac = d.huffman[c.acTable];
-    int last = 0;
-    for (int k = 1; k < 64; ++k) {
-        const int32_t quick = ac.acLookup[peek16(d) >> (16 - JPEG_HUFFMAN_AC_LOOKUP_BITS)];
-        if (quick) {
-            skip(d, quick & 15);
-            k += (quick >> 4) & 15;
-            if (quick & (JPEG_AC_END_OF_BLOCK | JPEG_AC_SIXTEEN_ZEROS)) {
-                if (quick & JPEG_AC_END_OF_BLOCK)
-                    break;
-                continue;  // 15 zeros skipped here, the 16th by the loop
-            }
-            if (k > 63)
-                return -1;
-            block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(quick >> 16);
-            last = k;
-            continue;
+    // True when the block was taken into the queue (and must stay untouched).
+    bool add(jpeg_accurate_idct_pair_function pair, int16_t* block, const uint16_t* q, uint8_t* o, int s)
+    {
+        if (!coefficients) {
+            coefficients = block;
+            quant = q;
+            out = o;
+            stride = s;
+            return true;
         }
-        const int symbol = decodeSymbol(d, ac);
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
-        if (size) {
-            k += run;
-            if (k > 63)
-                return -1;
-            block[jpeg_zigzag_to_natural[k]] = static_cast<int16_t>(receiveExtend(d, size));
-            last = k;
-        } else if (run == 15) {
-            k += 15;
-        } else {
-            break;
-        }
+        pair(coefficients, quant, out, stride, block, q, o, s);
+        coefficients = nullptr;
+        return false;
     }
-    return last;
-}
+    void flush(jpeg_accurate_idct_function single, bool clear)
+    {
+        if (!coefficients)
+            return;
+        single(coefficients, quant, out, stride);
+        if (clear)
+            jpeg_clear_block(coefficients);
+        coefficients = nullptr;
+    }
+};
 
 }  // namespace
 
-void jpeg_decoder::transformBlock(const jpeg_component& c, const int16_t* block, bool dcOnly, uint8_t* out)
+void jpeg_decoder::transformBlock(const jpeg_component& c, const int16_t* block, bool dcOnlyBlock, uint8_t* out)
 {
     if (c.fastIdct) {
-        if (dcOnly)
+        if (dcOnlyBlock)
             jpeg_idct_fast_dc_only(block[0], c.quant[0], c.fastQuantBits, out, c.planeStride);
         else
             fastTransform(block, c.quant, c.fastQuantBits, out, c.planeStride);
-    } else if (dcOnly) {
+    } else if (dcOnlyBlock) {
         jpeg_idct_dc_only(block[0], c.quant[0], out, c.planeStride);
     } else if (c.vectorAccurate) {
         accurateTransform(block, c.quant, out, c.planeStride);
@@ -411,67 +450,138 @@ void jpeg_decoder::transformBlock(const jpeg_component& c, const int16_t* block,
 
 bool jpeg_decoder::decodeMcuRow()
 {
-    alignas(16) int16_t blocks[2][64] = {};
+    // Two blocks to decode into, so that one can wait in the queue for its pair,
+    // and two for the fast path's pairs.
+    alignas(32) int16_t blocks[2][64] = {};
+    alignas(32) int16_t fastBlocks[2][64] = {};
+    int nextBlock = 0;
+    PairQueue queue;
+    Reader r(*this);
     for (int mcuX = 0; mcuX < mcusPerRow; ++mcuX) {
-        if (!restartIfDue())
-            return false;
+        if (restartInterval) {
+            r.save();
+            const bool restarted = restartIfDue();
+            r.load();
+            if (!restarted)
+                return false;
+        }
         for (int i = 0; i < scanCount; ++i) {
             jpeg_component& c = component[scanComponent[i]];
+            const jpeg_huffman_table& dc = huffman[c.dcTable];
+            const jpeg_huffman_table& ac = huffman[c.acTable];
             for (int v = 0; v < c.v; ++v) {
                 uint8_t* out = c.plane + v * 8 * c.planeStride + mcuX * c.h * 8;
                 // Two blocks side by side go through the paired transform when there is one.
                 if (c.h == 2 && c.fastIdct && fastPairTransform) {
-                    const int lastA = decodeSequentialBlock(*this, c, blocks[0]);
-                    const int lastB = lastA < 0 ? -1 : decodeSequentialBlock(*this, c, blocks[1]);
-                    if (lastB < 0)
+                    int16_t* a = fastBlocks[0];
+                    int16_t* b = fastBlocks[1];
+                    const int acA = jpeg_bits::decodeBlock(r, c, dc, ac, a);
+                    const int acB = acA < 0 ? -1 : jpeg_bits::decodeBlock(r, c, dc, ac, b);
+                    if (acB < 0) {
+                        r.save();
                         return fail(JPEG_DECODE_ERROR);
-                    if (lastA == 0 || lastB == 0) {
-                        transformBlock(c, blocks[0], lastA == 0, out);
-                        transformBlock(c, blocks[1], lastB == 0, out + 8);
-                    } else {
-                        fastPairTransform(blocks[0], blocks[1], c.quant, c.fastQuantBits, out, out + 8, c.planeStride);
                     }
-                    clearBlock(blocks[0], lastA);
-                    clearBlock(blocks[1], lastB);
+                    if (acA == 0 || acB == 0) {
+                        transformBlock(c, a, acA == 0, out);
+                        transformBlock(c, b, acB == 0, out + 8);
+                    } else {
+                        fastPairTransform(a, b, c.quant, c.fastQuantBits, out, out + 8, c.planeStride);
+                    }
+                    clearBlock(a, acA == 0);
+                    clearBlock(b, acB == 0);
                     continue;
                 }
                 for (int h = 0; h < c.h; ++h) {
-                    const int last = decodeSequentialBlock(*this, c, blocks[0]);
-                    if (last < 0)
+                    int16_t* block = blocks[nextBlock];
+                    const int acCoefficients = jpeg_bits::decodeBlock(r, c, dc, ac, block);
+                    if (acCoefficients < 0) {
+                        r.save();
                         return fail(JPEG_DECODE_ERROR);
-                    transformBlock(c, blocks[0], last == 0, out + h * 8);
-                    clearBlock(blocks[0], last);
+                    }
+                    if (acCoefficients == 0 || !c.vectorAccurate || c.fastIdct) {
+                        transformBlock(c, block, acCoefficients == 0, out + h * 8);
+                        clearBlock(block, acCoefficients == 0);
+                    } else if (queue.add(accuratePair, block, c.quant, out + h * 8, c.planeStride)) {
+                        nextBlock ^= 1;
+                    }
                 }
             }
         }
-        if (errorCode)
-            return false;
     }
-    return true;
+    r.save();
+    queue.flush(accurateTransform, true);
+    return errorCode == 0;
 }
 
 bool jpeg_decoder::outputMcuRowFromCoefficients()
 {
+    PairQueue queue;
     for (int i = 0; i < componentCount; ++i) {
         jpeg_component& c = component[i];
         for (int v = 0; v < c.v; ++v) {
-            const int16_t* row = c.coefficients + static_cast<size_t>(mcuRow * c.v + v) * c.blocksPerRow * 64;
-            for (int bx = 0; bx < c.blocksPerRow; ++bx)
-                transformBlock(c, row + bx * 64, false, c.plane + v * 8 * c.planeStride + bx * 8);
+            const int blockRow = mcuRow * c.v + v;
+            uint8_t* out = c.plane + v * 8 * c.planeStride;
+            int16_t* band = c.bands[blockRow / c.bandRows];
+            if (!band) {
+                // No scan reached these blocks: all their coefficients are zero.
+                std::memset(out, 128, static_cast<size_t>(c.planeStride) * 8);
+                continue;
+            }
+            int16_t* row = band + static_cast<size_t>(blockRow % c.bandRows) * c.blocksPerRow * JPEG_STORED_BLOCK;
+            for (int bx = 0; bx < c.blocksPerRow; ++bx) {
+                int16_t* block = row + bx * JPEG_STORED_BLOCK;
+                const bool flat = dcOnly(block);
+                if (flat || !c.vectorAccurate || c.fastIdct)
+                    transformBlock(c, block, flat, out + bx * 8);
+                else
+                    queue.add(accuratePairKeeping, block, c.quant, out + bx * 8, c.planeStride);
+            }
         }
     }
+    queue.flush(accurateTransform, false);
     return true;
 }
 
 // --- lines -----------------------------------------------------------------
 
-void jpeg_decoder::convertLine(int row)
+bool jpeg_decoder::startMcuRow()
+{
+    const bool ok = buffered ? outputMcuRowFromCoefficients() : decodeMcuRow();
+    if (!ok || errorCode) {
+        fail(JPEG_DECODE_ERROR);
+        freeAll();
+        return false;
+    }
+    ++mcuRow;
+    mcuRowLinesLeft = mcuHeight;
+    lineInMcuRow = 0;
+    secondLineReady = false;
+    return true;
+}
+
+// Line `row` of the current MCU row into out, with out2 also the line after it.
+void jpeg_decoder::convertLines(int row, uint8_t* out, uint8_t* out2)
 {
     const jpeg_component& y = component[0];
     const int chromaRow = maxV == 2 ? row >> 1 : row;
-    colorConvert(y.plane + row * y.planeStride, component[1].plane + chromaRow * component[1].planeStride,
-                     component[2].plane + chromaRow * component[2].planeStride, imageWidth, maxH == 2 ? 1 : 0,
-                     lineBuffer);
+    const uint8_t* first = y.plane + row * y.planeStride;
+    const uint8_t* cb = component[1].plane + chromaRow * component[1].planeStride;
+    const uint8_t* cr = component[2].plane + chromaRow * component[2].planeStride;
+    const int shift = maxH == 2 ? 1 : 0;
+    if (rgbOutput) {
+        jpeg_rgb_to_rgbx(first, cb, cr, imageWidth, shift, out);
+        if (out2)
+            jpeg_rgb_to_rgbx(first + y.planeStride, cb, cr, imageWidth, shift, out2);
+        return;
+    }
+    colorConvert(first, cb, cr, imageWidth, shift, out, out2 ? first + y.planeStride : nullptr, out2);
+}
+
+void jpeg_decoder::advanceLines(int count)
+{
+    lineInMcuRow += count;
+    mcuRowLinesLeft -= count;
+    linesLeft -= count;
 }
 
 int32_t jpeg_decoder::decode_line(const uint8_t** scanLine, uint32_t* lineLength)
@@ -480,26 +590,45 @@ int32_t jpeg_decoder::decode_line(const uint8_t** scanLine, uint32_t* lineLength
         return -1;
     if (linesLeft == 0)
         return 1;
-    if (mcuRowLinesLeft == 0) {
-        const bool ok = buffered ? outputMcuRowFromCoefficients() : decodeMcuRow();
-        if (!ok || errorCode) {
-            fail(JPEG_DECODE_ERROR);
-            freeAll();
-            return JPEG_DECODE_ERROR;
-        }
-        ++mcuRow;
-        mcuRowLinesLeft = mcuHeight;
-        lineInMcuRow = 0;
-    }
+    if (mcuRowLinesLeft == 0 && !startMcuRow())
+        return JPEG_DECODE_ERROR;
     if (componentCount == 1) {
         *scanLine = component[0].plane + lineInMcuRow * component[0].planeStride;
+    } else if (secondLineReady) {
+        *scanLine = secondLine;
+        secondLineReady = false;
     } else {
-        convertLine(lineInMcuRow);
+        // Two lines that share their chroma row are converted together.
+        secondLineReady = maxV == 2 && (lineInMcuRow & 1) == 0 && linesLeft >= 2;
+        convertLines(lineInMcuRow, lineBuffer, secondLineReady ? secondLine : nullptr);
         *scanLine = lineBuffer;
     }
     *lineLength = static_cast<uint32_t>(bytes_per_scan_line());
-    ++lineInMcuRow;
-    --mcuRowLinesLeft;
-    --linesLeft;
+    advanceLines(1);
+    return 0;
+}
+
+int32_t jpeg_decoder::decode_picture(uint8_t* pixels, size_t stride)
+{
+    if (!ready || errorCode)
+        return -1;
+    const size_t lineBytes = static_cast<size_t>(bytes_per_scan_line());
+    while (linesLeft > 0) {
+        if (mcuRowLinesLeft == 0 && !startMcuRow())
+            return JPEG_DECODE_ERROR;
+        uint8_t* out = pixels + static_cast<size_t>(imageHeight - linesLeft) * stride;
+        if (componentCount == 1) {
+            std::memcpy(out, component[0].plane + lineInMcuRow * component[0].planeStride, lineBytes);
+            advanceLines(1);
+        } else if (secondLineReady) {
+            std::memcpy(out, secondLine, lineBytes);  // made by the last decode_line
+            secondLineReady = false;
+            advanceLines(1);
+        } else {
+            const bool two = maxV == 2 && (lineInMcuRow & 1) == 0 && linesLeft >= 2;
+            convertLines(lineInMcuRow, out, two ? out + stride : nullptr);
+            advanceLines(two ? 2 : 1);
+        }
+    }
     return 0;
 }

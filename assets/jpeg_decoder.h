@@ -3,16 +3,43 @@
 //
 // The decoder reads through a small stream interface and hands out one line
 // at a time, top line first: 1 byte per pixel for grey files, 4 bytes per
-// pixel (R, G, B, 0) for YCbCr files. Sequential files are decoded one MCU
-// row at a time, so their memory does not grow with the height; progressive
-// files keep every coefficient until the last scan. Nothing throws: a failed
-// check records an error code and the public call returns.
+// pixel (R, G, B, 0) for colour files. Colour files are YCbCr, converted to
+// RGB, unless an Adobe marker (and no JFIF marker) says they were stored as RGB
+// with no colour transform. Sequential files are decoded one MCU row at a
+// time, so their memory does not grow with the height; progressive files
+// keep every coefficient until the last scan. Nothing throws: a failed check
+// records an error code and the public call returns.
 //
 //   jpeg_decoder_file_stream stream;
 //   stream.open("picture.jpg");
 //   jpeg_decoder* d = new jpeg_decoder(&stream, true);
 //   if (d->error_code() == 0 && d->start_decoding() == 0)
 //       while (d->decode_line(&line, &length) == 0) { ... }
+//
+// or, for the whole picture into a buffer of height rows, skipping the copy
+// of each line:  d->decode_picture(pixels, rowStride);
+//
+// Budget, for an input of N bytes (counted as they are read):
+// - memory: besides the decoder object (about 100 KiB), at most
+//   JPEG_BUDGET_BYTES_PER_INPUT_BYTE x N + JPEG_BUDGET_FIXED_BYTES
+//   (1152 N + 32 MiB). Sequential files need only their MCU row buffers (at
+//   most about 300 KiB at the largest width). Buffered files (progressive,
+//   or one scan per component) keep 144 bytes per block; storage that the
+//   fixed amount does not cover is taken in bands of block rows as the scans
+//   first reach them, so a file that declares a huge frame without the data
+//   to fill it is refused when the scans get there. The first scan to reach
+//   a block spends at least one bit on it (8 blocks per byte, 144 bytes each,
+//   plus one band ahead), so complete files stay within the budget; only
+//   heavily truncated large frames meet it.
+// - time: one pass over the frame for the lines (at most 8192 x 8192 pixels,
+//   whatever N is), plus at most JPEG_BUDGET_VISITS_PER_INPUT_BYTE x N +
+//   JPEG_BUDGET_FIXED_VISITS (32 N + 2^24) block visits in buffered scans, so
+//   many empty scans over a large frame cannot multiply the work; every
+//   other step (segments, table builds, restart searches) is linear in N.
+// Past either limit the decoder stops as on corrupt data: the memory budget
+// as a failed allocation (-233), the scan budget as corrupt entropy data
+// (-227). A build for fuzzing (FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION)
+// keeps frames and the fixed amounts small, so that each input is quick.
 #pragma once
 
 #include <cstddef>
@@ -94,6 +121,25 @@ public:
     int32_t read(uint8_t* buffer, int32_t maxBytes, bool* eofFlag) override;
 };
 
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+constexpr int JPEG_MAX_SIDE = 64;
+constexpr int64_t JPEG_BUDGET_FIXED_BYTES = int64_t(16) << 10;
+constexpr int64_t JPEG_BUDGET_FIXED_VISITS = int64_t(1) << 13;
+#else
+constexpr int JPEG_MAX_SIDE = 8192;
+constexpr int64_t JPEG_BUDGET_FIXED_BYTES = int64_t(32) << 20;
+constexpr int64_t JPEG_BUDGET_FIXED_VISITS = int64_t(1) << 24;
+#endif
+constexpr int64_t JPEG_BUDGET_BYTES_PER_INPUT_BYTE = 1152;
+constexpr int64_t JPEG_BUDGET_VISITS_PER_INPUT_BYTE = 32;
+// Coefficient storage of a buffered component comes in at most this many bands.
+constexpr int JPEG_MAX_BANDS = 16;
+// Values stored per block of a buffered component: 64 coefficients (natural
+// order), then a 64-bit mask of the non-zero ones by zig-zag position, which
+// the progressive AC scans keep up to date (bits 1 ... 63), and padding that
+// keeps every block 16-byte aligned.
+constexpr int JPEG_STORED_BLOCK = 72;
+
 constexpr int JPEG_MAX_COMPONENTS = 4;
 constexpr int JPEG_MAX_BLOCKS_PER_MCU_ROW = 6144;
 constexpr int JPEG_MAX_ALLOCATIONS = 100;
@@ -116,7 +162,10 @@ struct jpeg_component {
     // single-component scan visits (the component's own size in blocks).
     int blocksPerRow = 0, blockRows = 0;
     int scanBlocksPerRow = 0, scanBlockRows = 0;
-    int16_t* coefficients = nullptr;  // progressive / multi-scan files: the whole picture
+    // Progressive / multi-scan files: the whole picture's coefficients, in
+    // bands of bandRows block rows, each allocated when a scan first reaches it.
+    int16_t* bands[JPEG_MAX_BANDS] = {};
+    int bandRows = 0;
 
     uint8_t* plane = nullptr;   // samples of one MCU row
     int planeStride = 0;
@@ -141,6 +190,11 @@ public:
     // 0 with the next line; 1 when all lines were delivered; -1 when not
     // started or after an error; -227 when an error occurs in this line.
     int32_t decode_line(const uint8_t** scanLine, uint32_t* lineLength);
+    // Every line not yet delivered straight into the caller's picture: line y
+    // (0 = top) at pixels + y * stride, bytes_per_scan_line() bytes each.
+    // 0 when all lines are in; -1 when not started or after an error; -227
+    // when an error occurs on the way (the lines before it are in place).
+    int32_t decode_picture(uint8_t* pixels, size_t stride);
 
     // --- state (public for the tools and tests; read-only outside) ---
     jpeg_decoder_stream* stream = nullptr;
@@ -150,6 +204,9 @@ public:
     jpeg_idct_pair_function fastPairTransform = nullptr;
     jpeg_color_function colorConvert = nullptr;  // vector form of the colour tables
     jpeg_accurate_idct_function accurateTransform = nullptr;
+    jpeg_accurate_idct_pair_function accuratePair = nullptr;          // leaves the blocks zero
+    jpeg_accurate_idct_pair_function accuratePairKeeping = nullptr;   // leaves them as they are
+    jpeg_dc_only_function dcOnly = nullptr;
     bool progressive = false;
     bool buffered = false;  // coefficients of the whole picture are kept (progressive, or scans per component)
     bool ready = false;
@@ -160,6 +217,9 @@ public:
     int32_t bytesPerPixel = 0;
     jpeg_component component[JPEG_MAX_COMPONENTS];
     int maxH = 1, maxV = 1;
+    bool sawJfif = false;
+    int adobeTransform = -1;  // from an Adobe marker, -1 without one
+    bool rgbOutput = false;   // three components stored as RGB
 
     // tables
     uint16_t quantTables[4][64] = {};  // zig-zag order as read
@@ -196,10 +256,17 @@ public:
     int mcuRow = 0;              // next MCU row to decode
     int lineInMcuRow = 0;
     uint8_t* lineBuffer = nullptr;
+    uint8_t* secondLine = nullptr;  // the next line, made together with the last one
+    bool secondLineReady = false;
 
-    // memory: every block the decoder allocates
+    // memory: every block the decoder allocates, and the budget (its fixed
+    // amounts may be lowered before start_decoding, as the tests do)
     void* allocations[JPEG_MAX_ALLOCATIONS] = {};
     int allocationCount = 0;
+    int64_t bytesAllocated = 0;
+    int64_t blockVisits = 0;  // blocks decoded in buffered scans
+    int64_t budgetFixedBytes = JPEG_BUDGET_FIXED_BYTES;
+    int64_t budgetFixedVisits = JPEG_BUDGET_FIXED_VISITS;
 
     // --- internals (jpeg_decoder.cpp, jpeg_markers.cpp, jpeg_progressive.cpp) ---
     bool fail(int32_t code);
@@ -209,6 +276,7 @@ public:
     void refillInput();
     uint8_t nextByte();
     uint16_t nextWord();
+    void skipBytes(int count);
 
     bool findStartOfImage();
     bool nextMarker(int& marker);
@@ -216,6 +284,7 @@ public:
     bool readHuffmanTables();
     bool readQuantTables();
     bool readRestartInterval();
+    bool readApplicationSegment(int marker);
     bool skipSegment();
     bool readFrameHeader(int marker);
     bool readScanHeader();
@@ -229,8 +298,13 @@ public:
     bool processRestart();
     void resetEntropyState();
 
+    int16_t* scanBlockRow(jpeg_component& c, int blockRow);
+    bool chargeVisits(int blocks);
+
     void transformBlock(const jpeg_component& c, const int16_t* block, bool dcOnly, uint8_t* out);
     bool decodeMcuRow();
     bool outputMcuRowFromCoefficients();
-    void convertLine(int row);
+    bool startMcuRow();
+    void convertLines(int row, uint8_t* out, uint8_t* out2);
+    void advanceLines(int count);
 };

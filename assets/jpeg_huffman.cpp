@@ -3,9 +3,55 @@
 
 #include <cstring>
 
-void jpeg_build_huffman_table(jpeg_huffman_table& table)
+namespace {
+
+// count copies of entry from first on (count a power of two): short runs by
+// hand, long ones by doubling copies.
+void fillEntries(uint16_t* first, int count, uint16_t entry)
+{
+    first[0] = entry;
+    int filled = 1;
+    for (; filled < count && filled < 8; ++filled)
+        first[filled] = entry;
+    for (; filled < count; filled *= 2)
+        std::memcpy(first + filled, first, filled * sizeof(uint16_t));
+}
+
+// The quick entries of one code: each of its magnitudes fills the indices
+// whose leading bits are the code and the magnitude.
+void fillQuick(jpeg_huffman_table& table, bool dc, int code, int length, int symbol)
+{
+    constexpr int bits = JPEG_HUFFMAN_QUICK_BITS;
+    const int run = dc ? 0 : symbol >> 4;
+    const int size = dc ? symbol : symbol & 15;
+    uint16_t* first = table.quick + (code << (bits - length));
+    if (size == 0) {
+        if (run == 0 || run == 15)  // DC difference 0, end of block, 16 zeros
+            fillEntries(first, 1 << (bits - length), static_cast<uint16_t>((run << 4) | length));
+        return;
+    }
+    if (length + size > bits)
+        return;
+    const int spread = bits - length - size;
+    for (int magnitude = 0; magnitude < (1 << size); ++magnitude) {
+        const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
+        uint16_t entry;
+        if (dc)
+            entry = static_cast<uint16_t>(value * 16 + length + size);
+        else if (value >= -127 && value <= 127)
+            entry = static_cast<uint16_t>(value * 256 + (run << 4) + length + size);
+        else
+            continue;
+        fillEntries(first + (magnitude << spread), 1 << spread, entry);
+    }
+}
+
+}  // namespace
+
+void jpeg_build_huffman_table(jpeg_huffman_table& table, bool dc)
 {
     std::memset(table.lookup, 0, sizeof table.lookup);
+    std::memset(table.quick, 0, sizeof table.quick);
     int code = 0;
     int index = 0;
     for (int length = 1; length <= 16; ++length) {
@@ -17,10 +63,11 @@ void jpeg_build_huffman_table(jpeg_huffman_table& table)
                 break;  // more codes than this length can hold
             if (length <= JPEG_HUFFMAN_LOOKUP_BITS) {
                 const int shift = JPEG_HUFFMAN_LOOKUP_BITS - length;
-                const uint16_t entry = static_cast<uint16_t>((length << 8) | table.symbols[index]);
-                for (int fill = 0; fill < (1 << shift); ++fill)
-                    table.lookup[(code << shift) | fill] = entry;
+                fillEntries(table.lookup + (code << shift), 1 << shift,
+                            static_cast<uint16_t>((length << 8) | table.symbols[index]));
             }
+            if (length <= JPEG_HUFFMAN_QUICK_BITS)
+                fillQuick(table, dc, code, length, table.symbols[index]);
             table.maxCode[length] = code;
             ++code;
             ++index;
@@ -28,40 +75,4 @@ void jpeg_build_huffman_table(jpeg_huffman_table& table)
         code <<= 1;
     }
     table.maxCode[17] = 0x7FFFFFFF;
-
-    constexpr int bits = JPEG_HUFFMAN_AC_LOOKUP_BITS;
-    for (int i = 0; i < (1 << bits); ++i) {
-        table.acLookup[i] = 0;
-        int length = 0;
-        int symbol = 0;
-        if (const uint16_t entry = table.lookup[i >> (bits - JPEG_HUFFMAN_LOOKUP_BITS)]) {
-            length = entry >> 8;
-            symbol = entry & 0xFF;
-        } else {
-            for (int l = JPEG_HUFFMAN_LOOKUP_BITS + 1; l <= bits && !length; ++l) {
-                const int code = i >> (bits - l);
-                const int index = table.valueOffset[l] + code;
-                if (code <= table.maxCode[l] && index >= 0 && index < table.symbolCount) {
-                    length = l;
-                    symbol = table.symbols[index];
-                }
-            }
-            if (!length)
-                continue;
-        }
-        const int run = symbol >> 4;
-        const int size = symbol & 15;
-        if (size == 0) {
-            if (run == 0)
-                table.acLookup[i] = JPEG_AC_END_OF_BLOCK | length;
-            else if (run == 15)
-                table.acLookup[i] = JPEG_AC_SIXTEEN_ZEROS | (15 << 4) | length;
-            continue;
-        }
-        if (length + size > bits)
-            continue;
-        const int magnitude = (i >> (bits - length - size)) & ((1 << size) - 1);
-        const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
-        table.acLookup[i] = value * 65536 + (run << 4) + length + size;
-    }
 }

@@ -26,3 +26,19 @@ using jpeg_accurate_idct_function = void (*)(const int16_t* coefficients, const 
 // identical results whenever the dequantized coefficients fit 16 bits, as
 // they do in every file an encoder produces. Coefficients 16-byte aligned.
 jpeg_accurate_idct_function jpeg_select_accurate_idct(bool allowAvx2 = true);
+
+using jpeg_accurate_idct_pair_function = void (*)(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA,
+                                                  int16_t* b, const uint16_t* quantB, uint8_t* outB, int strideB);
+
+// Two blocks (of any components) through the vector transform at once: on
+// AVX2 one in each half of the 256-bit registers, else one after the other.
+// With clear, both coefficient blocks are left zero.
+jpeg_accurate_idct_pair_function jpeg_select_accurate_idct_pair(bool clear, bool allowAvx2 = true);
+
+using jpeg_dc_only_function = bool (*)(const int16_t* coefficients);
+
+// True when a block's only non-zero coefficient is its first (DC).
+jpeg_dc_only_function jpeg_select_dc_only_test(bool allowAvx2 = true);
+
+// Sets the 64 coefficients of a block to zero.
+void jpeg_clear_block(int16_t* coefficients);

@@ -1,5 +1,7 @@
 // jpeg_markers.cpp - the JPEG decoder's marker segments: start of image,
 // tables, frame and scan headers.
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 
 #include "assets/jpeg_bits.h"
@@ -12,6 +14,7 @@ namespace {
 enum Marker : int {
     SOF0 = 0xC0, SOF1 = 0xC1, SOF2 = 0xC2, DHT = 0xC4, JPG = 0xC8, SOF9 = 0xC9, DAC = 0xCC, SOF15 = 0xCF,
     RST0 = 0xD0, RST7 = 0xD7, SOI = 0xD8, EOI = 0xD9, SOS = 0xDA, DQT = 0xDB, DRI = 0xDD, TEM = 0x01,
+    APP0 = 0xE0, APP14 = 0xEE,
 };
 
 bool isFrameMarker(int m) { return m >= SOF0 && m <= SOF15 && m != DHT && m != JPG && m != DAC; }
@@ -75,6 +78,8 @@ bool jpeg_decoder::readMarkers(int& marker)
             ok = readQuantTables();
         else if (marker == DRI)
             ok = readRestartInterval();
+        else if (marker == APP0 || marker == APP14)
+            ok = readApplicationSegment(marker);
         else if (marker == DAC)
             ok = fail(JPEG_NO_ARITHMETIC_SUPPORT);
         else if (marker == TEM || marker == JPG || (marker >= RST0 && marker <= RST7))
@@ -115,7 +120,7 @@ bool jpeg_decoder::readHuffmanTables()
             table.symbols[i] = nextByte();
         table.symbolCount = total;
         table.defined = true;
-        jpeg_build_huffman_table(table);
+        table.built = false;  // expanded when a scan first needs it
         left -= 17 + total;
     }
     return true;
@@ -151,14 +156,45 @@ bool jpeg_decoder::readRestartInterval()
     return true;
 }
 
-bool jpeg_decoder::skipSegment()
+// JFIF (APP0) and Adobe (APP14) segments: which colour space the three
+// components are in. Anything else in them is skipped.
+bool jpeg_decoder::readApplicationSegment(int marker)
 {
     int length = nextWord();
     if (length < 2)
         return fail(JPEG_BAD_VARIABLE_MARKER);
-    for (length -= 2; length > 0; --length)
-        nextByte();
+    length -= 2;
+    uint8_t head[12] = {};
+    const int headLength = length < 12 ? length : 12;
+    for (int i = 0; i < headLength; ++i)
+        head[i] = nextByte();
+    skipBytes(length - headLength);
+    if (marker == APP0 && headLength >= 5 && std::memcmp(head, "JFIF", 5) == 0)
+        sawJfif = true;
+    // "Adobe", version, two flag words, then the transform: 0 none, 1 YCbCr, 2 YCCK.
+    if (marker == APP14 && headLength == 12 && std::memcmp(head, "Adobe", 5) == 0)
+        adobeTransform = head[11];
     return true;
+}
+
+bool jpeg_decoder::skipSegment()
+{
+    const int length = nextWord();
+    if (length < 2)
+        return fail(JPEG_BAD_VARIABLE_MARKER);
+    skipBytes(length - 2);
+    return true;
+}
+
+void jpeg_decoder::skipBytes(int count)
+{
+    while (count > 0) {
+        if (inputPos == inputEnd)
+            refillInput();
+        const int step = static_cast<int>(std::min<ptrdiff_t>(count, inputEnd - inputPos));
+        inputPos += step;
+        count -= step;
+    }
 }
 
 bool jpeg_decoder::readFrameHeader(int marker)
@@ -168,10 +204,10 @@ bool jpeg_decoder::readFrameHeader(int marker)
     if (nextByte() != 8)
         return fail(JPEG_BAD_PRECISION);
     imageHeight = nextWord();
-    if (imageHeight < 1 || imageHeight > 8192)
+    if (imageHeight < 1 || imageHeight > JPEG_MAX_SIDE)
         return fail(JPEG_BAD_HEIGHT);
     imageWidth = nextWord();
-    if (imageWidth < 1 || imageWidth > 8192)
+    if (imageWidth < 1 || imageWidth > JPEG_MAX_SIDE)
         return fail(JPEG_BAD_WIDTH);
     componentCount = nextByte();
     if (componentCount > JPEG_MAX_COMPONENTS)
@@ -237,6 +273,12 @@ bool jpeg_decoder::checkScan()
         if ((needDc && (c.dcTable < 0 || !huffman[c.dcTable].defined)) ||
             (needAc && (c.acTable < 0 || !huffman[c.acTable].defined)))
             return fail(JPEG_UNDEFINED_HUFF_TABLE);
+        for (int number : {needDc ? c.dcTable : -1, needAc ? c.acTable : -1}) {
+            if (number >= 0 && !huffman[number].built) {
+                jpeg_build_huffman_table(huffman[number], number < 4);
+                huffman[number].built = true;
+            }
+        }
         if (!c.quantLatched) {
             // The table in force at the component's first scan is the one it keeps.
             const uint16_t* table = quantTables[c.quantTable];

@@ -19,8 +19,9 @@ packages=(
   fonts-liberation
   libimgui-dev
   libstb-dev
-  # asset generation
+  # asset generation (and the JPEG benchmark's references, with TurboJPEG)
   libjpeg62-turbo-dev
+  libturbojpeg0-dev
   lame
   # tests: GoogleTest, the reference readers, a headless X server and its tools
   libgtest-dev

@@ -31,12 +31,14 @@ void expectMatchesOracle(const std::vector<uint8_t>& file, const std::string& wh
     EXPECT_EQ(ours.lastLineResult, 1);
     EXPECT_TRUE(ours.fourthByteAlwaysZero);
     EXPECT_TRUE(ours.lineLengthsRight);
+    EXPECT_TRUE(ours.pictureAgrees);
     EXPECT_LE(compare(ours.pixels, reference.pixels).maxError, 1);
 
     // The fast path: within 3 per channel, 45 dB or better.
     const OurDecode fast = decodeWithOurs(file, true);
     ASSERT_EQ(fast.errorCode, 0);
     EXPECT_EQ(fast.linesDelivered, reference.height);
+    EXPECT_TRUE(fast.pictureAgrees);
     const Difference d = compare(fast.pixels, reference.pixels);
     EXPECT_LE(d.maxError, 3);
     EXPECT_GE(d.psnr, 45.0);
@@ -142,6 +144,44 @@ TEST(JpegDecoder, EveryEncoderVariantMatchesLibjpeg)
     EXPECT_GT(countMarkers(bytesOf("restart interval 1"), 0xD0), 1) << "expected the restart markers to wrap";
 }
 
+TEST(JpegDecoder, ColourSpaceFromTheMarkers)
+{
+    // Stored as RGB, libjpeg writes an Adobe marker with transform 0 and no
+    // JFIF marker: the samples are the colours, whatever the sampling or scans.
+    for (const Sampling& s : kSamplings) {
+        for (bool progressive : {false, true}) {
+            EncodeOptions o;
+            o.storedAsRgb = true;
+            o.lumaH = s.h;
+            o.lumaV = s.v;
+            o.progressive = progressive;
+            const std::vector<uint8_t> file = encode(45, 29, 3, o);
+            JpegSegments segments(file);
+            ASSERT_NE(segments.find(0xEE), nullptr);
+            ASSERT_EQ(segments.find(0xEE)->payload[11], 0) << "expected transform 0";
+            ASSERT_EQ(segments.find(0xE0), nullptr);
+            expectMatchesOracle(file, "RGB, sampling " + std::to_string(s.h) + std::to_string(s.v) +
+                                          (progressive ? ", progressive" : ""));
+        }
+    }
+    // The marker edited: transform 1 (YCbCr), and a JFIF marker beside transform 0.
+    EncodeOptions o;
+    o.storedAsRgb = true;
+    const std::vector<uint8_t> rgb = encode(40, 24, 3, o);
+    JpegSegments ycc(rgb);
+    ycc.find(0xEE)->payload[11] = 1;
+    expectMatchesOracle(ycc.bytes(), "Adobe transform 1");
+    JpegSegments both(rgb);
+    both.segments.insert(both.segments.begin(), {0xE0, {'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0}});
+    expectMatchesOracle(both.bytes(), "JFIF and Adobe transform 0");
+    // The two readings differ, so the comparisons above tell them apart.
+    EXPECT_GT(compare(decodeWithOurs(rgb).pixels, decodeWithOurs(ycc.bytes()).pixels).maxError, 50);
+    // One component: the marker changes nothing.
+    JpegSegments grey(encode(16, 16, 1));
+    grey.segments.insert(grey.segments.begin(), {0xEE, {'A', 'd', 'o', 'b', 'e', 0, 100, 0, 0, 0, 0, 0}});
+    expectMatchesOracle(grey.bytes(), "grey with an Adobe marker");
+}
+
 TEST(JpegDecoder, RestartOutOfSequenceIsRefused)
 {
     EncodeOptions o;
@@ -160,6 +200,7 @@ TEST(JpegDecoder, RestartOutOfSequenceIsRefused)
     EXPECT_EQ(ours.lastLineResult, JPEG_DECODE_ERROR);
     EXPECT_EQ(ours.errorCode, JPEG_BAD_RESTART_MARKER);
     EXPECT_LT(ours.linesDelivered, 16);
+    EXPECT_TRUE(ours.pictureAgrees);
 }
 
 TEST(JpegDecoder, TruncatedEntropyDataStillGivesEveryLine)
@@ -175,6 +216,7 @@ TEST(JpegDecoder, TruncatedEntropyDataStillGivesEveryLine)
             EXPECT_EQ(ours.errorCode, 0) << progressive << " " << restarts;
             EXPECT_EQ(ours.linesDelivered, 90);
             EXPECT_EQ(ours.lastLineResult, 1);
+            EXPECT_TRUE(ours.pictureAgrees);
             // The undamaged top agrees with the complete file.
             const DecodedPicture reference = decodeWithLibjpeg(full);
             const std::vector<uint8_t> top(reference.pixels.begin(), reference.pixels.begin() + 120 * 3 * 8);
@@ -223,6 +265,39 @@ TEST(JpegDecoder, LineLayout)
     }
     EXPECT_EQ(decoder.decode_line(&line, &length), 1);
     EXPECT_EQ(decoder.decode_line(&line, &length), 1);
+}
+
+TEST(JpegDecoder, WholePictureAfterSomeLines)
+{
+    // An odd number of lines first leaves the second line of a chroma row made and not yet delivered.
+    for (const Sampling& s : kSamplings) {
+        EncodeOptions o;
+        o.lumaH = s.h;
+        o.lumaV = s.v;
+        const std::vector<uint8_t> file = encode(37, 35, 3, o);
+        const OurDecode all = decodeWithOurs(file);
+        ASSERT_EQ(all.linesDelivered, 35);
+        for (int first : {0, 1, 2, 3, 16, 17, 34, 35}) {
+            jpeg_decoder_memory_stream stream(file.data(), file.size());
+            jpeg_decoder decoder(&stream, false);
+            std::vector<uint8_t> picture(37 * 4 * 35, 0xEE);
+            EXPECT_EQ(decoder.decode_picture(picture.data(), 37 * 4), -1) << "not started";
+            ASSERT_EQ(decoder.start_decoding(), 0);
+            for (int y = 0; y < first; ++y) {
+                const uint8_t* line = nullptr;
+                uint32_t length = 0;
+                ASSERT_EQ(decoder.decode_line(&line, &length), 0);
+                std::copy(line, line + length, picture.begin() + y * 37 * 4);
+            }
+            ASSERT_EQ(decoder.decode_picture(picture.data(), 37 * 4), 0) << first;
+            EXPECT_EQ(decoder.decode_picture(picture.data(), 37 * 4), 0) << "nothing left to do";
+            std::vector<uint8_t> rgb;
+            for (size_t i = 0; i < picture.size(); ++i)
+                if (i % 4 != 3)
+                    rgb.push_back(picture[i]);
+            EXPECT_EQ(rgb, all.pixels) << "sampling " << s.h << s.v << ", " << first << " lines first";
+        }
+    }
 }
 
 TEST(JpegDecoder, SharedTestFiles)
@@ -391,6 +466,7 @@ TEST(JpegDecoder, CorruptEntropyDataIsReportedPerLine)
     EXPECT_EQ(ours.lastLineResult, JPEG_DECODE_ERROR);
     EXPECT_EQ(ours.errorCode, JPEG_DECODE_ERROR);
     EXPECT_EQ(ours.linesDelivered, 0);
+    EXPECT_TRUE(ours.pictureAgrees);
 }
 
 namespace {

@@ -73,6 +73,8 @@ std::vector<uint8_t> encodeWithLibjpeg(const TestPicture& picture, const EncodeO
     info.in_color_space = picture.components == 1 ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, options.quality, options.forceBaseline ? TRUE : FALSE);
+    if (options.storedAsRgb && picture.components == 3)
+        jpeg_set_colorspace(&info, JCS_RGB);
     if (picture.components == 3) {
         info.comp_info[0].h_samp_factor = options.lumaH;
         info.comp_info[0].v_samp_factor = options.lumaV;

@@ -25,6 +25,7 @@ struct EncodeOptions {
     bool forceBaseline = true;    // false allows 16-bit quantization tables
     bool optimizeCoding = false;
     bool separateScans = false;   // sequential, one scan per component
+    bool storedAsRgb = false;     // no colour transform (libjpeg writes an Adobe marker saying so)
 };
 
 std::vector<uint8_t> encodeWithLibjpeg(const TestPicture& picture, const EncodeOptions& options = {});

@@ -8,6 +8,41 @@
 
 #include "assets/jpeg_decoder.h"
 
+namespace {
+
+// The whole picture through decode_picture: the lines delivered one by one
+// (their RGB or grey bytes), then the same result code.
+bool pictureAgreesWithLines(const std::vector<uint8_t>& file, bool fast, const OurDecode& lines)
+{
+    jpeg_decoder_memory_stream stream(file.data(), file.size());
+    auto decoder = std::make_unique<jpeg_decoder>(&stream, fast);
+    if (decoder->start_decoding() != 0)
+        return true;  // nothing to compare: the line decode failed here too
+    const int bytesPerPixel = decoder->bytes_per_pixel();
+    const size_t stride = size_t(decoder->bytes_per_scan_line()) + 3;  // rows need not be packed
+    std::vector<uint8_t> picture(stride * decoder->height(), 0xEE);
+    const int32_t result = decoder->decode_picture(picture.data(), stride);
+    if (result != (lines.lastLineResult == 1 ? 0 : lines.lastLineResult))
+        return false;
+    const int channels = bytesPerPixel == 4 ? 3 : 1;
+    size_t i = 0;
+    for (int y = 0; y < lines.linesDelivered; ++y) {
+        for (int x = 0; x < lines.width; ++x) {
+            const uint8_t* pixel = &picture[y * stride + x * bytesPerPixel];
+            for (int c = 0; c < channels; ++c)
+                if (pixel[c] != lines.pixels[i++])
+                    return false;
+            if (bytesPerPixel == 4 && pixel[3] != 0)
+                return false;
+        }
+        if (picture[y * stride + stride - 1] != 0xEE)
+            return false;  // written past the line
+    }
+    return true;
+}
+
+}  // namespace
+
 OurDecode decodeWithOurs(const std::vector<uint8_t>& file, bool fast)
 {
     OurDecode out;
@@ -23,6 +58,8 @@ OurDecode decodeWithOurs(const std::vector<uint8_t>& file, bool fast)
     }
     out.startResult = decoder->start_decoding();
     out.errorCode = decoder->error_code();
+    out.bytesAllocated = decoder->bytesAllocated;
+    out.blockVisits = decoder->blockVisits;
     if (out.startResult != 0)
         return out;
     const int channels = out.components == 3 ? 3 : 1;
@@ -46,7 +83,20 @@ OurDecode decodeWithOurs(const std::vector<uint8_t>& file, bool fast)
         }
     }
     out.errorCode = decoder->error_code();
+    out.bytesAllocated = decoder->bytesAllocated;
+    out.blockVisits = decoder->blockVisits;
+    out.pictureAgrees = pictureAgreesWithLines(file, fast, out);
     return out;
+}
+
+int64_t memoryBudget(size_t fileBytes)
+{
+    return JPEG_BUDGET_BYTES_PER_INPUT_BYTE * int64_t(fileBytes) + JPEG_BUDGET_FIXED_BYTES;
+}
+
+int64_t visitBudget(size_t fileBytes)
+{
+    return JPEG_BUDGET_VISITS_PER_INPUT_BYTE * int64_t(fileBytes) + JPEG_BUDGET_FIXED_VISITS;
 }
 
 Difference compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)

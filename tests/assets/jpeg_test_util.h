@@ -20,7 +20,15 @@ struct OurDecode {
     std::vector<uint8_t> pixels;      // RGB (alpha byte dropped) or grey, top row first
     bool fourthByteAlwaysZero = true;
     bool lineLengthsRight = true;
+    // A second decode through decode_picture gave the same lines and the same end.
+    bool pictureAgrees = true;
+    int64_t bytesAllocated = 0;  // the decoder's budget counts at the end
+    int64_t blockVisits = 0;
 };
+
+// The decoder's budget for a file of this many bytes.
+int64_t memoryBudget(size_t fileBytes);
+int64_t visitBudget(size_t fileBytes);
 
 OurDecode decodeWithOurs(const std::vector<uint8_t>& file, bool fast = false);
 
