@@ -4,13 +4,7 @@
 # its helper, and every asset file the build made in /usr/share, reached from
 # beside the game.
 cmake_policy(VERSION 3.20)  # IN_LIST in script mode
-file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${CPACK} -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK}
-                RESULT_VARIABLE result OUTPUT_VARIABLE log ERROR_VARIABLE log)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "cpack failed: ${result}\n${log}")
-endif()
-file(GLOB debs ${WORK}/*.deb)
+include(${CMAKE_CURRENT_LIST_DIR}/package_build.cmake)
 list(LENGTH debs count)
 if(NOT count EQUAL 1 OR NOT debs MATCHES "/glasswake_[0-9]+\\.[0-9]+\\.[0-9]+-[0-9]+_[a-z0-9]+\\.deb$")
   message(FATAL_ERROR "expected one glasswake_<version>-<revision>_<arch>.deb, found: ${debs}")
