@@ -48,9 +48,10 @@ std::string exitReportLine()
     // Wall time runs on from the start of the first frame; demo time leaves out the pauses.
     std::snprintf(line, sizeof line,
                   "{\"demo_time\":%.6f,\"game_time\":%.6f,\"frames\":%d,\"score\":%.0f,\"life\":%.6f,"
-                  "\"paused_time\":%.6f,\"wall_time\":%.6f,\"levels_completed\":%d,\"levels_lost\":%d",
+                  "\"paused_time\":%.6f,\"wall_time\":%.6f,\"levels_completed\":%d,\"levels_lost\":%d,"
+                  "\"volleys\":%d",
                   demoTime, rules.time, rules.frameCount, rules.score, rules.life, pausedSeconds, frameTimer.read(),
-                  rules.levelsCompleted, rules.levelsLost);
+                  rules.levelsCompleted, rules.levelsLost, rules.sound.played[CUE_VOLLEY]);
     std::string text = line;
     if (!lastFrameHash.empty())
         text += ",\"last_frame\":\"" + lastFrameHash + "\"";

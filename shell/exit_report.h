@@ -4,7 +4,7 @@
 // appends one JSON line to it as it ends (after the exit fade or when the
 // window closes): the shell's clock, the game's clock and state, the time
 // spent paused, the wall time since the first frame, the levels completed and
-// lost and, after the exit fade, a hash of the last picture the game drew (so
+// lost, the volleys fired (each plays the volley cue once) and, after the exit fade, a hash of the last picture the game drew (so
 // a replay's end can be compared with its run's). Without the
 // variable nothing is written.
 #pragma once

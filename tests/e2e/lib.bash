@@ -4,6 +4,7 @@ set -euo pipefail
 
 GAME=$1
 WINDOW_LIT=${3:-}  # x11_window_lit: the share of a window's pixels that are not black
+CUE_COUNT=${4:-}   # audio_cue_count: the starts of a sound cue in a recording of the mix
 DIALOG_NAME="Glasswake by Vexa - 2009"
 GAME_NAME="Glasswake - Vexa 2009"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
