@@ -56,7 +56,7 @@ protected:
     void SetUp() override
     {
         if (!glContextAvailable())
-            GTEST_SKIP() << "no display";
+            GW_SKIP_WITHOUT_GL("no display");
         GTEST_FLAG_SET(death_test_style, "threadsafe");
     }
 };

@@ -304,7 +304,7 @@ void stepDialogScript()
 TEST_F(Gamepad, SettingsDialogWorksWithThePadAlone)
 {
     if (!glContextAvailable())
-        GTEST_SKIP() << "no display";
+        GW_SKIP_WITHOUT_GL("no display");
     // The dialog makes a context of its own; the other GL tests need theirs back.
     SDL_Window* testWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext testContext = SDL_GL_GetCurrentContext();

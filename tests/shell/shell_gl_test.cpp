@@ -140,7 +140,7 @@ platform::MessageResult answerNo(const platform::MessageBoxRequest& r)
 TEST(CreateGLWindow, DecliningTheWindowedFallbackEndsWithoutAWindow)
 {
     if (!glContextAvailable() || !platform::init())
-        GTEST_SKIP() << "no display";
+        GW_SKIP_WITHOUT_GL("no display");
     g_boxes.clear();
     platform::setMessageBoxHandler(answerNo);
     const bool fullscreenBefore = fullscreen;

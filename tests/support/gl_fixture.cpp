@@ -3,6 +3,8 @@
 #include <SDL2/SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "tools/common/hidden_gl_window.h"
 
@@ -75,10 +77,16 @@ void resetState()
 
 bool glContextAvailable() { return ensureContext(); }
 
+bool glRequired()
+{
+    const char* value = std::getenv("GLASSWAKE_REQUIRE_GL");
+    return value && std::strcmp(value, "0") != 0 && *value;
+}
+
 void GLTest::SetUp()
 {
     if (!ensureContext())
-        GTEST_SKIP() << "no GL context (is DISPLAY set?)";
+        GW_SKIP_WITHOUT_GL("no GL context (is DISPLAY set?)");
     resetState();
     g_errors = 0;
     g_expectErrors = false;

@@ -36,3 +36,16 @@ protected:
 
 // True when a GL context could be made (tests skip otherwise, with a message).
 bool glContextAvailable();
+// True where a display and a GL context must exist (GLASSWAKE_REQUIRE_GL=1,
+// as the test suite's script sets it): a test that cannot make them fails
+// instead of skipping.
+bool glRequired();
+
+// Skips the test, with the reason, when there is no display or GL context;
+// fails it instead where one is required.
+#define GW_SKIP_WITHOUT_GL(why)                                                        \
+    do {                                                                               \
+        if (glRequired())                                                              \
+            FAIL() << (why) << ", and GLASSWAKE_REQUIRE_GL is set";                    \
+        GTEST_SKIP() << (why);                                                         \
+    } while (0)
