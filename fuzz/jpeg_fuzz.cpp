@@ -2,20 +2,22 @@
 // with an error code or with all of its lines. The accurate path delivers
 // lines through decode_line, the fast path the whole picture through
 // decode_picture; both must end the same way (their transforms differ, their
-// entropy decoding and checks do not). Built for fuzzing, the decoder takes
-// frames of at most 64 x 64 and small fixed budgets (see jpeg_decoder.h), so
-// that each input is quick.
+// entropy decoding and checks do not). What the line decoder takes from the
+// heap, whoever allocates it, stays within the decoder's memory budget. Built
+// for fuzzing, the decoder takes frames of at most 64 x 64 and small fixed
+// budgets (see jpeg_decoder.h), so that each input is quick.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
 
 #include "assets/jpeg_decoder.h"
+#include "budget_check.h"
 
 namespace {
 
 // The result of the call that ended the lines (1 when all were delivered), -1 when it never started.
-int32_t decodeLines(const uint8_t* data, size_t size)
+int32_t decodeAllLines(const uint8_t* data, size_t size)
 {
     jpeg_decoder_memory_stream stream(data, size);
     jpeg_decoder decoder(&stream, false);  // on the stack: no fresh heap pages per input
@@ -37,6 +39,15 @@ int32_t decodeLines(const uint8_t* data, size_t size)
     if (result != 1 && decoder.error_code() == 0)
         std::abort();
     (void)checksum;
+    return result;
+}
+
+// The decoder lives on the stack: what the heap gives meanwhile is its own.
+int32_t decodeLines(const uint8_t* data, size_t size)
+{
+    BudgetCheck budget;
+    const int32_t result = decodeAllLines(data, size);
+    budget.expectWithin(size, JPEG_BUDGET_BYTES_PER_INPUT_BYTE, JPEG_BUDGET_FIXED_BYTES, 0, 0);
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "assets/work_meter.h"
 #include "shell/content_hash.h"
 
 namespace {
@@ -22,7 +23,6 @@ constexpr uint32_t TRAILER_PAYLOAD = 45;
 constexpr size_t MIN_FRAME_BYTES = 9;  // flags and delta
 constexpr size_t MAX_NAME = 255;
 constexpr size_t MAX_ASSETS = 4096;
-constexpr size_t FIXED_ALLOWANCE = 64 * 1024;
 
 enum FrameFlag : uint8_t {
     F_MOUSE_X = 1,
@@ -41,7 +41,7 @@ enum SettingsFlag : uint8_t {
     S_KNOWN = 15,
 };
 
-static_assert(sizeof(ReplayFrame) <= 8 * MIN_FRAME_BYTES, "the stated allocation budget");
+static_assert(sizeof(ReplayFrame) <= REPLAY_BUDGET_PER_BYTE * MIN_FRAME_BYTES, "the stated allocation budget");
 
 // --- writing ---------------------------------------------------------------
 
@@ -143,10 +143,10 @@ bool printable(const std::string& s)
     return !s.empty();
 }
 
-// Keeps the reader's allocations within 8 * N + 64 KiB for N input bytes.
+// Keeps the reader's allocations within its budget for N input bytes.
 class AllocationBudget {
 public:
-    explicit AllocationBudget(size_t inputBytes) : left_(8 * inputBytes + FIXED_ALLOWANCE) {}
+    explicit AllocationBudget(size_t inputBytes) : left_(REPLAY_BUDGET_PER_BYTE * inputBytes + REPLAY_BUDGET_FIXED) {}
     bool take(size_t bytes)
     {
         if (bytes > left_)
@@ -178,6 +178,7 @@ ReplayReadResult readHeader(Bytes& in, ReplayHeader& h, AllocationBudget& budget
         return result(ReplayStatus::Incomplete, "cut short inside the header");
     const size_t end = HEADER_PREFIX + bodyLength;
     Bytes hashIn(in.at(end), HASH_BYTES);
+    readerWork += end;
     if (options.checkHashes && hashIn.u64() != contentHash(in.at(0), end))
         return damaged("damaged header (checksum mismatch)");
 
@@ -217,6 +218,7 @@ ReplayReadResult readHeader(Bytes& in, ReplayHeader& h, AllocationBudget& budget
     if (count > MAX_ASSETS || count * (2 + HASH_BYTES) > body.left() || !budget.take(count * sizeof(ReplayAsset)))
         return damaged("damaged header: bad asset list");
     h.assets.resize(count);
+    readerWork += count;
     for (ReplayAsset& a : h.assets) {
         if (!text(a.name) || !body.has(HASH_BYTES))
             return damaged("damaged header: bad asset list");
@@ -238,6 +240,7 @@ ReplayReadResult readFrames(Bytes payload, uint32_t count, std::vector<ReplayFra
         const uint8_t flags = payload.u8();
         if (flags & ~F_KNOWN)
             return damaged(where + "unknown frame flags");
+        ++readerWork;
         ReplayFrame f = state;
         f.fadeStarts = flags & F_FADE;
         f.delta = payload.f64();
@@ -273,6 +276,7 @@ ReplayReadResult readFrames(Bytes payload, uint32_t count, std::vector<ReplayFra
             const size_t n = size_t(payload.u8()) + 1;
             if (!payload.has(n))
                 return damaged(where + "a frame is cut short");
+            readerWork += n;
             int last = -1;
             for (size_t k = 0; k < n; ++k) {
                 const int code = payload.u8();
@@ -370,6 +374,7 @@ ReplayReadResult readReplay(const uint8_t* data, size_t size, Replay& out, Repla
             break;
         }
         Bytes hashIn(in.at(start + BLOCK_PREFIX + length), HASH_BYTES);
+        readerWork += BLOCK_PREFIX + length;
         if (options.checkHashes && hashIn.u64() != contentHash(in.at(start), BLOCK_PREFIX + length))
             return damaged("damaged frames: checksum mismatch in the block at byte " + std::to_string(start) +
                            " (frames " + std::to_string(first) + " to " + std::to_string(first + count - 1) + ")");

@@ -38,8 +38,10 @@
 // version, every hash, every length, every value's range (deltas, mouse and
 // wheel finite and bounded), the frame numbering of the blocks and the
 // trailer's frame count. Memory: for N input bytes the reader allocates at
-// most 8 * N + 64 KiB (a frame is at least 9 bytes in the file and 72 in
-// memory); it refuses a file that would need more.
+// most REPLAY_BUDGET_PER_BYTE * N + REPLAY_BUDGET_FIXED (8 N + 64 KiB; a
+// frame is at least 9 bytes in the file and 72 in memory), besides the N
+// bytes of the file itself when it reads one; it refuses a file that would
+// need more. Its work (assets/work_meter.h) grows linearly with N.
 #pragma once
 
 #include <array>
@@ -60,6 +62,8 @@ constexpr int32_t REPLAY_MAX_SIZE = 16384;
 // Files larger than this are refused before they are read: days of play at
 // 60 fps, hours at a thousand.
 constexpr size_t REPLAY_MAX_FILE_BYTES = size_t(256) << 20;
+constexpr size_t REPLAY_BUDGET_PER_BYTE = 8;
+constexpr size_t REPLAY_BUDGET_FIXED = 64 * 1024;
 
 struct ReplaySettings {
     bool fullscreen = true;

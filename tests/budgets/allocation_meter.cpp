@@ -1,41 +1,86 @@
-// allocation_meter.cpp - a counting global operator new for the budget tests.
+// allocation_meter.cpp - a counting C heap for the budget tests.
 //
-// Every form of new and delete of the binary goes through malloc and free
-// here, so memory checkers still see every block.
+// The wrapped functions count and then call the real ones, so memory checkers
+// still see every block. Every form of new and delete goes through malloc and
+// free here, and is counted with them.
 #include "allocation_meter.h"
 
 #include <cstddef>
 #include <cstdlib>
 #include <new>
 
+extern "C" {
+void* __real_malloc(std::size_t size);
+void* __real_calloc(std::size_t count, std::size_t size);
+void* __real_realloc(void* p, std::size_t size);
+int __real_posix_memalign(void** p, std::size_t alignment, std::size_t size);
+void* __real_aligned_alloc(std::size_t alignment, std::size_t size);
+}
+
 namespace {
 
 thread_local AllocationMeter* t_meter = nullptr;
 
-void* allocate(std::size_t size, std::size_t alignment) noexcept
+// Adds `size` to the meter; false when the meter makes this allocation fail.
+bool take(std::size_t size)
 {
-    if (t_meter) {
-        if (t_meter->bytes + size > t_meter->failAbove)
-            return nullptr;
-        t_meter->bytes += size;
-        t_meter->allocations++;
-    }
-    if (size == 0)
-        size = 1;
-    if (alignment <= alignof(std::max_align_t))
-        return std::malloc(size);
-    void* p = nullptr;
-    return posix_memalign(&p, alignment, size) == 0 ? p : nullptr;
+    if (!t_meter)
+        return true;
+    if (size > t_meter->failAbove || t_meter->bytes + size > t_meter->failAbove)
+        return false;
+    t_meter->bytes += size;
+    t_meter->allocations++;
+    return true;
 }
 
 void* allocateOrThrow(std::size_t size, std::size_t alignment)
 {
-    if (void* p = allocate(size, alignment))
-        return p;
-    throw std::bad_alloc();
+    void* p = nullptr;
+    if (alignment <= alignof(std::max_align_t))
+        p = std::malloc(size ? size : 1);
+    else if (posix_memalign(&p, alignment, size ? size : 1) != 0)
+        p = nullptr;
+    if (!p)
+        throw std::bad_alloc();
+    return p;
+}
+
+void* allocate(std::size_t size, std::size_t alignment) noexcept
+{
+    try {
+        return allocateOrThrow(size, alignment);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 }  // namespace
+
+extern "C" {
+
+void* __wrap_malloc(std::size_t size) { return take(size) ? __real_malloc(size) : nullptr; }
+
+void* __wrap_calloc(std::size_t count, std::size_t size)
+{
+    if (size != 0 && count > SIZE_MAX / size)
+        return nullptr;
+    return take(count * size) ? __real_calloc(count, size) : nullptr;
+}
+
+// A block that grows counts its new size, as a fresh allocation would.
+void* __wrap_realloc(void* p, std::size_t size) { return take(size) ? __real_realloc(p, size) : nullptr; }
+
+int __wrap_posix_memalign(void** p, std::size_t alignment, std::size_t size)
+{
+    return take(size) ? __real_posix_memalign(p, alignment, size) : 12 /* ENOMEM */;
+}
+
+void* __wrap_aligned_alloc(std::size_t alignment, std::size_t size)
+{
+    return take(size) ? __real_aligned_alloc(alignment, size) : nullptr;
+}
+
+}  // extern "C"
 
 AllocationMeter::AllocationMeter() : outer(t_meter) { t_meter = this; }
 

@@ -1,11 +1,13 @@
-// allocation_meter.h - the bytes a piece of code asks operator new for.
+// allocation_meter.h - the bytes a piece of code takes from the heap.
 //
-// This test binary replaces the global operator new (allocation_meter.cpp).
-// While an AllocationMeter lives on a thread, every allocation made on that
-// thread is added to it, whether or not it is freed again: the total bounds
-// what the code ever holds at once. Deterministic, and no clock involved.
-// A meter can also make allocations fail past a limit, as memory running out
-// would.
+// This test binary counts the C heap itself: the linker sends the project's
+// calls of malloc, calloc, realloc, posix_memalign and aligned_alloc through
+// allocation_meter.cpp (--wrap), and the global operator new, replaced there,
+// allocates with malloc. While an AllocationMeter lives on a thread, every
+// allocation made on that thread is added to it, whether or not it is freed
+// again: the total bounds what the code ever holds at once. Deterministic,
+// and no clock involved. A meter can also make allocations fail past a
+// limit, as memory running out would.
 #pragma once
 
 #include <cstdint>

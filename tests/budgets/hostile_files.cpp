@@ -1,11 +1,13 @@
 // hostile_files.cpp - crafted worst cases for the file readers.
 #include "hostile_files.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
 
+#include "shell/replay_file.h"
 #include "tools/assetgen/chunk_writer.h"
 
 namespace {
@@ -331,4 +333,67 @@ const std::vector<HostileFile> HOSTILE_OBJ = {
 const std::vector<HostileFile> HOSTILE_MOTION = {
     {"records", motionRecords},
     {"nan", motionNaN},
+};
+
+// --- replays -------------------------------------------------------------------
+
+namespace {
+
+ReplayHeader replayHeader(size_t assets)
+{
+    ReplayHeader h;
+    h.gameVersion = "glasswake 1.0.0";
+    h.settings.windowWidth = h.settings.renderWidth = 640;
+    h.settings.windowHeight = h.settings.renderHeight = 360;
+    for (size_t i = 0; i < assets; ++i)
+        h.assets.push_back({nameOf(i), i + 1});
+    return h;
+}
+
+// Frames of a delta and nothing else, the fewest bytes a frame takes (nine),
+// `perBlock` to a block (0: all in one), until the file holds about `bytes`.
+std::vector<uint8_t> replayOfFrames(size_t bytes, size_t assets, size_t perBlock)
+{
+    ReplayEncoder e;
+    e.header(replayHeader(assets));
+    ReplayFrame frame;
+    frame.delta = 0.016;
+    constexpr size_t BLOCK_BYTES = 16 + 8;
+    if (perBlock == 0)
+        perBlock = (bytes - std::min(bytes, e.out.size() + BLOCK_BYTES)) / 9;
+    while (perBlock > 0 && e.out.size() + BLOCK_BYTES + 9 * perBlock <= bytes) {
+        for (size_t i = 0; i < perBlock; ++i)
+            e.frame(frame);
+        e.endBlock();
+    }
+    return e.out;
+}
+
+std::vector<uint8_t> replayFrames(size_t bytes) { return replayOfFrames(bytes, 0, 0); }
+std::vector<uint8_t> replayOneFrameBlocks(size_t bytes) { return replayOfFrames(bytes, 0, 1); }
+// A name and a hash per asset, as many as the format takes for the size.
+std::vector<uint8_t> replayAssetsThenFrames(size_t bytes) { return replayOfFrames(bytes, bytes / 64, 64); }
+
+// Every frame flips every key: the most work per frame.
+std::vector<uint8_t> replayKeyFlips(size_t bytes)
+{
+    ReplayEncoder e;
+    e.header(replayHeader(0));
+    ReplayFrame frame;
+    while (e.out.size() + 16 + 266 + 8 <= bytes) {
+        for (uint64_t& word : frame.keys)
+            word = ~word;
+        e.frame(frame);
+        e.endBlock();
+    }
+    return e.out;
+}
+
+}  // namespace
+
+const std::vector<HostileFile> HOSTILE_REPLAY = {
+    {"frames", replayFrames},
+    {"one_frame_blocks", replayOneFrameBlocks},
+    {"assets_then_frames", replayAssetsThenFrames},
+    {"key_flips", replayKeyFlips},
 };

@@ -18,3 +18,4 @@ struct HostileFile {
 extern const std::vector<HostileFile> HOSTILE_3DS;
 extern const std::vector<HostileFile> HOSTILE_OBJ;
 extern const std::vector<HostileFile> HOSTILE_MOTION;
+extern const std::vector<HostileFile> HOSTILE_REPLAY;

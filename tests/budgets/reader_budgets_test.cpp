@@ -1,8 +1,8 @@
 // reader_budgets_test.cpp - every file reader within its stated budget on
 // crafted worst cases: memory (all bytes asked of operator new, the file's
 // own buffer included) at most a fixed multiple of the input plus a fixed
-// amount, and work (the readers' step count) growing linearly - four times
-// the input may cost at most five times the steps.
+// amount, and both memory and work (the readers' step count) growing
+// linearly - four times the input may cost at most five times as much.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -19,6 +19,7 @@
 #include "assets/scene_textures.h"
 #include "assets/work_meter.h"
 #include "hostile_files.h"
+#include "shell/replay_file.h"
 
 namespace {
 
@@ -76,6 +77,8 @@ void expectBudget(const std::vector<HostileFile>& files, size_t perByte, size_t 
                         double(cost.work) / double(input->size()));
             EXPECT_LE(cost.bytes, perByte * input->size() + fixed) << input->size();
         }
+        EXPECT_GT(smallCost.work, 0u) << "the reader counts its steps";
+        EXPECT_LE(largeCost.bytes, 5 * smallCost.bytes);
         EXPECT_LE(largeCost.work, 5 * smallCost.work);
     }
 }
@@ -104,6 +107,17 @@ TEST(ReaderBudgets, MotionFiles)
     expectBudget(HOSTILE_MOTION, MOTION_BUDGET_PER_BYTE, MOTION_BUDGET_FIXED, [](const char* path) {
         MotionPath motion;
         motion.loadMotion(path);
+    });
+}
+
+TEST(ReaderBudgets, Replays)
+{
+    // The reader's own budget, and the file's bytes, which it holds while it reads.
+    expectBudget(HOSTILE_REPLAY, REPLAY_BUDGET_PER_BYTE + 1, REPLAY_BUDGET_FIXED, [](const char* path) {
+        Replay replay;
+        const ReplayReadResult read = readReplayFile(path, replay);
+        EXPECT_EQ(read.status, ReplayStatus::Incomplete) << read.error;  // no trailer, every frame kept
+        EXPECT_GT(replay.frames.size(), 0u);
     });
 }
 
