@@ -1,4 +1,4 @@
-// file_bytes.cpp - a whole regular file into memory.
+// file_bytes.cpp - opening and reading regular files.
 #include "assets/file_bytes.h"
 
 #include <fcntl.h>
@@ -8,16 +8,45 @@
 #include <cerrno>
 #include <new>
 
-bool readRegularFile(const char* path, std::vector<uint8_t>& bytes)
+int openRegularFile(const char* path)
 {
-    bytes.clear();
     // Non-blocking, so that opening a pipe without a writer does not wait;
     // a regular file reads the same either way.
     const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
+        return -1;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0) {
+        const int error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        close(fd);
+        errno = error;
+        return -1;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags != -1)
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+std::FILE* openRegularFileStream(const char* path)
+{
+    const int fd = openRegularFile(path);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f)
+        close(fd);
+    return f;
+}
+
+bool readRegularFile(const char* path, std::vector<uint8_t>& bytes)
+{
+    bytes.clear();
+    const int fd = openRegularFile(path);
+    if (fd < 0)
         return false;
     struct stat info;
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0;
+    bool ok = fstat(fd, &info) == 0;
     if (ok) {
         try {
             bytes.resize(static_cast<size_t>(info.st_size));

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/file_bytes.h"
 #include "assets/jpeg_bits.h"
 #include "assets/jpeg_color.h"
 #include "assets/jpeg_idct.h"
@@ -26,7 +27,7 @@ void jpeg_decoder_file_stream::close()
 int jpeg_decoder_file_stream::open(const char* fileName)
 {
     close();
-    file = std::fopen(fileName, "rb");
+    file = openRegularFileStream(fileName);
     return file ? 0 : -1;
 }
 

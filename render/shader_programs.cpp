@@ -1,10 +1,13 @@
 // shader_programs.cpp - the Renderer's shader programs: loading vertex and
 // fragment programs into numbered slots, switching the stages on and off,
 // and feeding parameters by slot. All shading goes through shader_runtime.h.
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "assets/file_bytes.h"
 #include "render/renderer.h"
 #include "shell/fatal_exit.h"
 
@@ -15,8 +18,9 @@ constexpr const char* kMissingFileCaption = "  = Orvalis. Vexa 2007 = - File is 
 // Shader sources are only checked for presence; a missing one ends the program.
 void requireFile(const char* path)
 {
-    if (std::FILE* f = std::fopen(path, "rb")) {
-        std::fclose(f);
+    const int fd = openRegularFile(path);
+    if (fd >= 0) {
+        close(fd);
         return;
     }
     fatalExit(path, kMissingFileCaption, platform::MessageIcon::Information);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "assets/file_bytes.h"
+
 struct CgParameterRecord {
     CgProgramRecord* program = nullptr;
     GLint location = -1;
@@ -416,7 +418,7 @@ CGprogram cgCreateProgramFromFile(CGcontext context, CGenum programType, const c
         program->optionList.push_back(option.c_str());
     program->optionList.push_back(nullptr);
 
-    if (std::FILE* f = std::fopen(file, "rb")) {
+    if (std::FILE* f = openRegularFileStream(file)) {
         char buffer[4096];
         size_t got;
         while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0)

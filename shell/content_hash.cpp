@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "assets/file_bytes.h"
+
 namespace {
 
 constexpr uint64_t K1 = 0x9e3779b97f4a7c15ull;
@@ -74,7 +76,7 @@ uint64_t contentHash(const void* data, size_t size)
 
 bool fileContentHash(const std::string& path, uint64_t& hash)
 {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = openRegularFileStream(path.c_str());
     if (!f)
         return false;
     ContentHash h;

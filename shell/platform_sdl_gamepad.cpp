@@ -3,10 +3,11 @@
 // pads come and go while the game runs.
 #include "shell/platform_sdl_gamepad.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <cstdio>
 #include <vector>
+
+#include "assets/file_bytes.h"
 
 namespace platform {
 
@@ -91,20 +92,14 @@ bool triggerEvent(OpenPad& pad, bool left, int value, Event& out)
     return true;
 }
 
-bool fileExists(const std::string& path)
-{
-    struct stat st;
-    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 }  // namespace
 
 bool initGamepads(const std::string& extraMappingsFile)
 {
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
         return false;
-    if (fileExists(extraMappingsFile))
-        SDL_GameControllerAddMappingsFromFile(extraMappingsFile.c_str());
+    if (std::FILE* f = extraMappingsFile.empty() ? nullptr : openRegularFileStream(extraMappingsFile.c_str()))
+        SDL_GameControllerAddMappingsFromRW(SDL_RWFromFP(f, SDL_TRUE), 1);
     for (int i = 0; i < SDL_NumJoysticks(); ++i)
         openPad(i);
     return true;

@@ -2,6 +2,7 @@
 #include "shell/replay_file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "assets/file_bytes.h"
 #include "assets/work_meter.h"
 #include "shell/content_hash.h"
 
@@ -425,23 +427,24 @@ ReplayReadResult readReplay(const uint8_t* data, size_t size, Replay& out, Repla
 ReplayReadResult readReplayFile(const std::string& path, Replay& out)
 {
     out = Replay{};
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    const int fd = openRegularFile(path.c_str());
+    if (fd < 0) {
+        if (errno == EISDIR || errno == EINVAL)
+            return result(ReplayStatus::Foreign, "not a regular file");
         return result(ReplayStatus::Foreign, "cannot open the file: " + std::string(std::strerror(errno)));
+    }
     struct stat st;
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        std::fclose(f);
-        return result(ReplayStatus::Foreign, "not a regular file");
+    if (fstat(fd, &st) != 0) {
+        ::close(fd);
+        return result(ReplayStatus::Damaged, "cannot read the file");
     }
     if (static_cast<uint64_t>(st.st_size) > REPLAY_MAX_FILE_BYTES) {
-        std::fclose(f);
+        ::close(fd);
         return result(ReplayStatus::TooLarge, "too large for a replay (" + std::to_string(st.st_size) + " bytes)");
     }
-    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-    const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f);
-    const bool readError = std::ferror(f);
-    std::fclose(f);
-    if (readError || got != bytes.size())
+    ::close(fd);
+    std::vector<uint8_t> bytes;
+    if (!readRegularFile(path.c_str(), bytes) || bytes.size() > REPLAY_MAX_FILE_BYTES)
         return result(ReplayStatus::Damaged, "cannot read the file");
     return readReplay(bytes.data(), bytes.size(), out);
 }

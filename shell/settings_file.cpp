@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "assets/file_bytes.h"
 #include "shell/user_paths.h"
 
 namespace {
@@ -135,17 +136,11 @@ SettingsFileStatus parseSettings(const std::string& text, RememberedSettings& ou
 
 SettingsFileStatus readSettingsFile(const std::string& path, RememberedSettings& out, std::string& why)
 {
-    const int fd = path.empty() ? -1 : open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = path.empty() ? -1 : openRegularFile(path.c_str());
     if (fd < 0) {
         if (path.empty() || errno == ENOENT || errno == ENOTDIR)
             return SettingsFileStatus::Missing;
-        why = std::strerror(errno);
-        return SettingsFileStatus::Unreadable;
-    }
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        why = "not a regular file";
+        why = errno == EISDIR || errno == EINVAL ? "not a regular file" : std::strerror(errno);
         return SettingsFileStatus::Unreadable;
     }
     std::string text;

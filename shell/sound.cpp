@@ -5,12 +5,14 @@
 #include <SDL_mixer.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 #include <vector>
 
+#include "assets/file_bytes.h"
 #include "shell/sound_offline.h"
 
 namespace {
@@ -135,10 +137,15 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* fileName, unsigned mode
         return nullptr;
     Mix_Chunk* chunk = nullptr;
     Mix_Music* stream = nullptr;
+    // Opened here, so that only a regular file reaches the decoder (a pipe would block it).
+    std::FILE* file = openRegularFileStream(fileName);
+    SDL_RWops* source = file ? SDL_RWFromFP(file, SDL_TRUE) : nullptr;
+    if (!source)
+        return nullptr;
     if (isLongFile(fileName) && !streaming())
-        stream = Mix_LoadMUS(fileName);
+        stream = Mix_LoadMUS_RW(source, 1);  // the stream keeps the file open while it plays
     else
-        chunk = Mix_LoadWAV(fileName);
+        chunk = Mix_LoadWAV_RW(source, 1);
     if (!chunk && !stream)
         return nullptr;
 

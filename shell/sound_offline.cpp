@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "assets/file_bytes.h"
+
 namespace {
 
 SoundCallLog* g_log = nullptr;
@@ -108,7 +110,8 @@ bool decodeSoundFile(const std::string& file, std::vector<int16_t>& stereo)
     }
     if (rate != OFFLINE_RATE || format != AUDIO_S16SYS || channels != 2)
         return false;
-    Mix_Chunk* chunk = Mix_LoadWAV(file.c_str());
+    std::FILE* f = openRegularFileStream(file.c_str());
+    Mix_Chunk* chunk = f ? Mix_LoadWAV_RW(SDL_RWFromFP(f, SDL_TRUE), 1) : nullptr;
     if (!chunk)
         return false;
     stereo.resize(chunk->alen / sizeof(int16_t) / 2 * 2);

@@ -22,11 +22,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "assets/file_bytes.h"
 #include "game/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
@@ -117,12 +116,11 @@ int main(int argc, char** argv)
     capture.drawnFrames = drawn;
     capture.script = defaultCaptureScript();
     if (!scriptPath.empty()) {
-        std::ifstream in(scriptPath);
-        std::stringstream text;
-        text << in.rdbuf();
+        std::vector<uint8_t> bytes;
+        const bool read = readRegularFile(scriptPath.c_str(), bytes);
         std::string error;
-        if (!in || !parseCaptureScript(text.str(), capture.script, error)) {
-            std::fprintf(stderr, "%s: %s\n", scriptPath.c_str(), in ? error.c_str() : "cannot read");
+        if (!read || !parseCaptureScript(std::string(bytes.begin(), bytes.end()), capture.script, error)) {
+            std::fprintf(stderr, "%s: %s\n", scriptPath.c_str(), read ? error.c_str() : "cannot read");
             return 1;
         }
     }

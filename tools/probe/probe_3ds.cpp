@@ -3,10 +3,13 @@
 // Prints the meshes (name, vertices after smoothing-group splits, triangles,
 // material ids), the materials with their texture-1 and bump names, and the
 // textureIndex array importScene would build for the scene.
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "assets/file_bytes.h"
 #include "assets/l3ds.h"
 #include "assets/scene_textures.h"
 #include "probe.h"
@@ -28,12 +31,12 @@ int inspect3ds(int argc, char** argv)
         return 2;
     }
     const char* fileName = argv[1];
-    FILE* probe = std::fopen(fileName, "rb");
-    if (!probe) {
+    const int probe = openRegularFile(fileName);
+    if (probe < 0) {
         std::printf("{\"file\":%s,\"error\":\"cannot open the file\"}\n", jsonString(fileName).c_str());
         return 1;
     }
-    std::fclose(probe);
+    close(probe);
 
     L3DS scene;
     if (!scene.loadFile(fileName)) {
