@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+  # the sanitizer build of the tests: clang 19 with its own runtime
+  clang-19 libclang-rt-19-dev
   # libraries the game links
   libsdl2-dev
   libsdl2-mixer-dev
