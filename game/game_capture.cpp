@@ -5,7 +5,9 @@
 
 #include "render/renderer.h"
 #include "shell/display_settings.h"
+#include "shell/crt_random.h"
 #include "shell/frame_loop.h"
+#include "shell/window.h"
 
 void prepareCaptureRenderer(int32_t renderW, int32_t renderH)
 {
@@ -13,11 +15,10 @@ void prepareCaptureRenderer(int32_t renderW, int32_t renderH)
     renderHeight = renderH;
     windowWidth = 1280;
     windowHeight = 720;
-    if (!g_renderer.cgContext)
-        g_renderer.createCgContext();
-    if (g_renderer.fontListBase == 0)
-        g_renderer.createOutlineFont();
-    createRenderTargets(renderW, renderH, true);
+    antialiased = true;
+    // The generator as a fresh process has it: the layout depends on it.
+    crtSeed(1);
+    setUpRenderer(renderW, renderH);
 }
 
 void GameCapture::runFrame(bool drawIt)

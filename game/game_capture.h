@@ -15,8 +15,10 @@
 #include "shell/frame_inputs.h"
 
 // Sets the display globals (the window stays 1280x720 for the mouse scale, so
-// a script steers the same at every render size) and creates the Renderer's
-// font, effect context and render targets. Needs a current GL context.
+// a script steers the same at every render size) and sets up as the game does
+// (setUpRenderer: GL state, Renderer, render targets, both parts, font) on
+// the current GL context, a window of the render size. The game part is then
+// gamePart.
 void prepareCaptureRenderer(int32_t renderW, int32_t renderH);
 
 class GameCapture {

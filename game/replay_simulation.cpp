@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "shell/crt_random.h"
+#include "shell/sound.h"
 
 ReplaySimulation::ReplaySimulation(const Replay& r, bool withSound) : replay(r)
 {
@@ -15,11 +16,29 @@ ReplaySimulation::ReplaySimulation(const Replay& r, bool withSound) : replay(r)
 
 double ReplaySimulation::step()
 {
-    const ReplayFrame& frame = replay.frames[next++];
-    applyReplayFrame(frame, inputs);
-    demoTime += frame.delta;
+    const ReplayFrame& record = replay.frames[next++];
+    fading = fading || record.fadeStarts;
+    if (record.paused) {
+        // The game stands still; the shell's clock runs on once the fade has begun.
+        if (fading)
+            demoTime += record.delta;
+        return 0.0;
+    }
+    // The sound holds through a pause, as the game holds it (heard only where
+    // a device is open or the calls are logged).
+    if (pausing) {
+        pauseSound(false);
+        pausing = false;
+    }
+    applyReplayFrame(record, inputs);
+    demoTime += record.delta;
     const ReplaySettings& s = replay.header.settings;
-    return rules.step(frame.delta, controlsFromFrameInputs(inputs, s.windowWidth, s.windowHeight));
+    const double gameDelta = rules.step(record.delta, controlsFromFrameInputs(inputs, s.windowWidth, s.windowHeight));
+    if (record.pauseBegins) {
+        pauseSound(true);
+        pausing = true;
+    }
+    return gameDelta;
 }
 
 ReplayRunState ReplaySimulation::state() const { return stateOfRules(rules, static_cast<uint32_t>(next), demoTime); }

@@ -3,8 +3,9 @@
 // The first level is laid out from the generator state the header recorded,
 // then every frame feeds its delta and inputs to GameRules::step, which makes
 // the same random draws as a drawn frame, so the rules reach the state the
-// live game reached, frame by frame. The shell's clock is the sum of the
-// recorded deltas, as the frame loop sums them.
+// live game reached, frame by frame. Passes of the pause leave the rules
+// alone. The shell's clock sums the deltas as the frame loop sums them: the
+// frames', and the pause's once the exit fade has begun.
 #pragma once
 
 #include <cstddef>
@@ -31,7 +32,7 @@ public:
     explicit ReplaySimulation(const Replay& replay, bool withSound = false);
 
     bool done() const { return next >= replay.frames.size(); }
-    // Runs the next frame; returns its game delta.
+    // Runs the next record; returns its game delta (0 for a pass of the pause).
     double step();
     ReplayRunState state() const;
 
@@ -40,6 +41,8 @@ public:
     FrameInputs inputs;
     size_t next = 0;
     double demoTime = 0.0;
+    bool fading = false;  // the exit fade has begun
+    bool pausing = false;  // the last frame began the pause, and no frame has ended it
 };
 
 // The rules' state after the run, as the trailer stores it.

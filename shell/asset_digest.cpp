@@ -7,6 +7,7 @@
 #include "assets/scene_textures.h"
 #include "game/part_game.h"
 #include "shell/command_line.h"
+#include "rules_digest.h"
 #include "shell/content_hash.h"
 
 namespace {
@@ -95,15 +96,24 @@ std::string replayMismatch(const ReplayHeader& header, const std::string& base)
     if (header.gameVersion != versionText())
         return "recorded by " + header.gameVersion + "; this is " + versionText() +
                ", whose rules or pictures may differ";
+    if (header.formatVersion >= 2 && header.rulesDigest != RULES_DIGEST)
+        return "recorded by a build of " + header.gameVersion + " whose rules differ from this one's";
+    // Every file of this game's list named exactly once, with its content.
     const std::vector<ReplayAsset> here = digestGameAssets(base);
+    std::vector<bool> named(here.size(), false);
     for (const ReplayAsset& recorded : header.assets) {
         auto same = std::find_if(here.begin(), here.end(), [&](const ReplayAsset& a) { return a.name == recorded.name; });
         if (same == here.end())
             return "made with other assets (this game has no " + recorded.name + ")";
+        const size_t i = static_cast<size_t>(same - here.begin());
+        if (named[i])
+            return "made with other assets (" + recorded.name + " is named twice)";
+        named[i] = true;
         if (same->hash != recorded.hash)
             return "made with other assets (" + recorded.name + " differs)";
     }
-    if (here.size() != header.assets.size())
-        return "made with other assets (a different list of files)";
+    for (size_t i = 0; i < here.size(); ++i)
+        if (!named[i])
+            return "made with other assets (the replay does not name " + here[i].name + ")";
     return "";
 }

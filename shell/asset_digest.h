@@ -19,5 +19,6 @@ std::vector<std::string> gameAssetFiles(const std::string& base);
 std::vector<ReplayAsset> digestGameAssets(const std::string& base);
 
 // Why this build cannot play the replay back exactly ("" when it can): a
-// game version other than this one, or assets other than those in `base`.
+// game version or rules other than this one's, or assets other than those in
+// `base` (each file of the game's list named once, with the same content).
 std::string replayMismatch(const ReplayHeader& header, const std::string& base);

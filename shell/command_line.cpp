@@ -122,6 +122,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
                 return fail("option '--size' needs a value");
             if (!parseSize(value, cl.width, cl.height))
                 return fail("bad size '" + value + "' (expected WxH, e.g. 1280x720)");
+            // Smaller pictures have no room for the quarter-size passes.
+            if (cl.width < MIN_SIZE || cl.height < MIN_SIZE)
+                return fail("bad size '" + value + "' (" + std::to_string(MIN_SIZE) + "x" +
+                            std::to_string(MIN_SIZE) + " at least)");
         } else if (arg == "--record" || arg == "--replay") {
             if (!takeValue() || value.empty())
                 return fail("option '" + arg + "' needs a file name");

@@ -32,5 +32,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 std::string usageText();
 // "glasswake 1.0.0"
 std::string versionText();
+// The smallest window --size takes, either way.
+constexpr int MIN_SIZE = 16;
+
 // Parses "WxH" (both 1 ... 16384); false for anything else.
 bool parseSize(const std::string& text, int& width, int& height);

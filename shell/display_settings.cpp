@@ -1,5 +1,6 @@
 #include "shell/display_settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -80,7 +81,7 @@ DisplaySizes sizesForChoice(const SettingsChoice& choice)
     if (choice.force169) {
         // Rounded to single precision, then truncated: 1280 -> 720, 1366 -> 768.
         const float height = static_cast<float>(choice.mode.width / (16.0 / 9.0));
-        s.renderHeight = static_cast<int32_t>(height);
+        s.renderHeight = std::max<int32_t>(1, static_cast<int32_t>(height));  // never an empty picture
         if (choice.windowed)
             s.windowHeight = s.renderHeight;  // full screen keeps the display mode's height
     }

@@ -11,6 +11,7 @@
 #include "shell/exit_report.h"
 #include "shell/gamepad.h"
 #include "shell/part_start.h"
+#include "shell/pause.h"
 #include "shell/platform.h"
 #include "shell/replay_session.h"
 #include "shell/window.h"
@@ -20,6 +21,8 @@ double frameDelta = 0.0;
 double previousRead = 0.0;
 bool ending = false;
 double endStart = 0.0;
+bool exitFadeDone = false;
+bool headless = false;
 FrameTimer frameTimer;
 FrameInputs frameInputs;
 
@@ -46,7 +49,9 @@ double measureFrameDelta()
 {
     const double delta = frameTimer.read() - previousRead;
     previousRead = frameTimer.read();
-    return delta < 0.0 ? 0.0 : delta;  // a counter going backwards never runs time back
+    // A counter going backwards never runs time back; a frame longer than a
+    // replay can hold is no frame any clock measures.
+    return std::clamp(delta, 0.0, REPLAY_MAX_DELTA);
 }
 
 double mouseXFromCursor(int cursorX) { return (cursorX - 400) * 7.0 / 400.0; }
@@ -85,6 +90,17 @@ void createParts()
     gamePart->init(&g_renderer);
 }
 
+void destroyParts()
+{
+    // parts has no virtual destructor: each goes through its own type.
+    delete static_cast<part_start*>(loaderPart);
+    delete static_cast<part_game*>(gamePart);
+    delete startupInputs;
+    loaderPart = gamePart = nullptr;
+    startupInputs = nullptr;
+    g_renderer.inputs = &frameInputs;
+}
+
 void initDemo()
 {
     g_renderer.loadingProgress = nullptr;
@@ -107,6 +123,10 @@ void initDemo()
     previousRead = frameTimer.read();
 
     demoTime = 0.0;
+    ending = exitFadeDone = false;
+    endStart = 0.0;
+    paused = pauseToggleRequested = pauseBeginning = false;
+    pausedSeconds = 0.0;
     frameInputs.markerX = frameInputs.markerY = frameInputs.markerZ = 0.0;
     frameInputs.arrowX = frameInputs.arrowY = 0.0;
     std::fill(std::begin(frameInputs.flagsA), std::end(frameInputs.flagsA), false);
@@ -114,12 +134,16 @@ void initDemo()
     frameInputs.flagsA[0] = true;
 }
 
-void drawExitFade()
+void drawExitFade(bool draw)
 {
     const double t = demoTime - endStart;
     const double v = exitFadeLevel(t);
     frameInputs.values[10] = exitFadeValue10(t);
     if (v > 0.999)
+        exitFadeDone = true;
+    if (!draw || headless)
+        return;
+    if (exitFadeDone)
         noteLastFramePixels();  // the run's last picture, before it goes black
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -140,21 +164,26 @@ void drawExitFade()
 
     glPopMatrix();
     glPopAttrib();
-
-    if (v > 0.999) {
-        replayRunEnded(ReplayEnding::ExitFade);
-        writeExitReport();
-        if (!replayPlaybackActive())  // a replay has no markers of its own to hand over
-            copyToClipboard(cameraLog);
-        killGLWindow();
-        // parts has no virtual destructor, so release the game part through its own type.
-        delete static_cast<part_game*>(gamePart);
-        gamePart = nullptr;
-        std::exit(0);
-    }
 }
 
-void drawFrame()
+std::vector<uint8_t> readWindowPicture(int32_t width, int32_t height)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    GLint readFramebuffer = 0;
+    GLint readBuffer = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &readFramebuffer);
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
+    glReadBuffer(static_cast<GLenum>(readBuffer));
+    return pixels;
+}
+
+void drawFrame(bool draw)
 {
     if (!replayHasFrame()) {
         platform::postQuit(0);
@@ -176,14 +205,25 @@ void drawFrame()
     demoTime += frameDelta;
     frameInputs.time = demoTime;
 
-    glBlendFunc(GL_ONE, GL_ONE);
+    if (!headless)
+        glBlendFunc(GL_ONE, GL_ONE);
     frameInputs.modeWord = 0;
     for (int i = 0; i < 256; ++i)
         frameInputs.keyStates[i] = keys[i] ? 1 : 0;
 
     replayAtDraw(frameDelta, frameInputs);
-    gamePart->draw(&frameDelta, &g_renderer, &frameInputs);
+    if (draw && !headless) {
+        gamePart->draw(&frameDelta, &g_renderer, &frameInputs);
+    } else {
+        // What draw does to the game, without GL: the wheel is cleared, the rules step.
+        part_game* game = static_cast<part_game*>(gamePart);
+        frameInputs.wheel = 0.0;
+        g_renderer.inputs = &frameInputs;
+        game->frameInputs = frameInputs;
+        frameDelta = game->rules.step(frameDelta, controlsFromFrameInputs(frameInputs, windowWidth, windowHeight));
+        frameInputs.values[0] = game->rules.time;
+    }
 
     if (ending)
-        drawExitFade();
+        drawExitFade(draw);
 }

@@ -2,10 +2,12 @@
 //
 // initDemo prepares the Renderer, creates the parts and starts the clock;
 // drawFrame measures the frame delta, fills FrameInputs, draws the game part
-// and, once Escape has been pressed, fades to black and ends the process.
+// and, once Escape has been pressed, fades to black; when the picture is
+// black the run is over (exitFadeDone) and the message loop ends it.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "shell/frame_inputs.h"
 #include "shell/parts.h"
@@ -29,6 +31,10 @@ extern double frameDelta;
 extern double previousRead;
 extern bool ending;
 extern double endStart;
+extern bool exitFadeDone;  // the exit fade reached black: the run ends after this pass
+// Tests drive the loop without a display: the game part's rules run, nothing
+// is drawn and nothing waits.
+extern bool headless;
 extern FrameTimer frameTimer;
 extern FrameInputs frameInputs;
 
@@ -38,9 +44,11 @@ extern parts* gamePart;
 extern FrameInputs* startupInputs;
 
 void initDemo();
-void drawFrame();
+// One frame; `draw` false runs the game part's rules alone (nothing drawn).
+void drawFrame(bool draw = true);
 
-// Delta since the previous measurement (never negative); advances previousRead.
+// Delta since the previous measurement (never negative, at most
+// REPLAY_MAX_DELTA); advances previousRead.
 double measureFrameDelta();
 // Screen cursor position to the inputs' mouse values.
 double mouseXFromCursor(int cursorX);
@@ -48,9 +56,16 @@ double mouseYFromCursor(int cursorY);
 // Fade level (0 clear ... 1 black) and FrameInputs values[10], t seconds after Escape.
 double exitFadeLevel(double t);
 double exitFadeValue10(double t);
-// Darkens the frame by the fade level; ends the process once it is black.
-void drawExitFade();
+// Darkens the frame by the fade level (`draw` false: the level alone); once
+// it is black the run is over (exitFadeDone).
+void drawExitFade(bool draw = true);
+// The picture the window shows, (0, 0) to (width, height) of its back buffer:
+// RGBA, bottom row first.
+std::vector<uint8_t> readWindowPicture(int32_t width, int32_t height);
 // Render targets 0 (the scene; 4 samples when antialiased), 1 (quarter size), 2 (half size).
 void createRenderTargets(int32_t width, int32_t height, bool multisampled);
 // Creates the loader and game parts in their fixed order (inside initDemo).
 void createParts();
+// Releases both parts and the start-up inputs (tools and tests that set up
+// more than once; the game keeps its parts to the end).
+void destroyParts();

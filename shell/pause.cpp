@@ -8,10 +8,12 @@
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/platform.h"
+#include "shell/replay_session.h"
 #include "shell/sound.h"
 
 bool paused = false;
 bool pauseToggleRequested = false;
+bool pauseBeginning = false;
 double pausedSeconds = 0.0;
 
 namespace {
@@ -110,13 +112,14 @@ void holdFrameClock()
     pauseSound(true);
 }
 
-void pausedClockPass()
+double pausedClockPass()
 {
     const double delta = measureFrameDelta();
     pausedSeconds += delta;
     // The exit fade runs on the shell's clock; the game's stays where it is.
     if (ending)
         demoTime += delta;
+    return delta;
 }
 
 void releaseFrameClock()
@@ -195,6 +198,14 @@ void drawHeldFrame()
 
 void drawFrameOrPause()
 {
+    if (replayPlaybackActive()) {
+        pauseToggleRequested = false;  // the records say where the pause was
+        if (replayHasFrame())
+            replayPlaybackPass();
+        else
+            platform::postQuit(0);
+        return;
+    }
     const bool toggle = pauseToggleRequested;
     pauseToggleRequested = false;
     if (paused && toggle) {
@@ -203,19 +214,25 @@ void drawFrameOrPause()
         return;
     }
     if (paused) {
-        pausedClockPass();
-        drawHeldFrame();
+        const double delta = pausedClockPass();
+        replayPausedPass(delta);  // before the fade can end the run
+        if (!headless)
+            drawHeldFrame();
         if (ending)
             drawExitFade();
-        else
+        else if (!headless)
             usleep(PAUSED_PASS_REST_US);  // a still picture need not cost a whole core
         return;
     }
-    drawFrame();
     // The fade ends the run within a frame or two; a pause then would only hold it up.
-    if (toggle && !ending) {
+    pauseBeginning = toggle && !ending;
+    drawFrame();
+    if (pauseBeginning) {
+        pauseBeginning = false;
         holdFrameClock();
-        captureHeldFrame();
-        drawHeldFrame();
+        if (!headless) {
+            captureHeldFrame();
+            drawHeldFrame();
+        }
     }
 }

@@ -10,17 +10,19 @@
 
 extern bool paused;
 extern bool pauseToggleRequested;
+extern bool pauseBeginning;   // the frame being drawn is the last before the pause
 extern double pausedSeconds;  // wall time spent paused in this run
 
 // P or Start: the pause begins or ends at the next pass of the message loop.
 void requestPauseToggle();
 // One pass of the message loop while the window is active: drawFrame, or
 // while paused the held frame (and the exit fade once Escape was pressed).
+// A replay's playback plays its next record instead.
 void drawFrameOrPause();
 
 // The clock and sound side, without drawing.
 void holdFrameClock();     // the pause begins after this pass's frame
-void pausedClockPass();    // a paused pass: the frame clock moves on, game time does not
+double pausedClockPass();  // a paused pass: the frame clock moves on, game time does not; its delta
 void releaseFrameClock();  // the next frame's delta starts now
 
 // The drawing side: keeps the window's back buffer as the held frame, and

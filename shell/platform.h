@@ -99,9 +99,9 @@ struct WindowDesc {
 // True when the display can switch to width x height at the given depth.
 bool fullscreenModeAvailable(int width, int height, int bits);
 // Creates the (hidden) window; in full screen the display mode changes.
-// While the window exists, SIGINT and SIGTERM arrive as the quit message with
-// code 128 + the signal, so that the game ends through its teardown; a second
-// one before that ends the process at once.
+// While the window exists, SIGINT, SIGTERM and SIGHUP arrive as the quit
+// message with code 128 + the signal, so that the game ends through its
+// teardown; a second one before that ends the process at once.
 bool createWindow(const WindowDesc& desc);
 // Requests 32-bit colour with alpha, 24-bit depth, double buffering.
 bool choosePixelFormat();
@@ -128,7 +128,7 @@ void setCallObserver(CallObserver observer);
 // --- events --------------------------------------------------------------
 
 enum class EventType {
-    Quit,          // the quit message; quitCode holds its code (128 + signal for SIGINT, SIGTERM)
+    Quit,          // the quit message; quitCode holds its code (128 + signal for SIGINT, SIGTERM, SIGHUP)
     Activate,      // minimised tells whether the window is now minimised
     Close,
     KeyDown,

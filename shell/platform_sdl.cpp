@@ -26,7 +26,7 @@ void report(const char* call)
         g_callObserver(call);
 }
 
-// --- SIGINT and SIGTERM while the game window exists ------------------------
+// --- SIGINT, SIGTERM and SIGHUP while the game window exists ---------------
 
 // Written by the handler only; pollEvent turns it into the quit message.
 volatile std::sig_atomic_t g_quitSignal = 0;
@@ -52,6 +52,7 @@ void setQuitSignalHandlers(void (*handler)(int))
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);  // the terminal closed
 }
 
 // SDL's drivers that open no window anyone can see.

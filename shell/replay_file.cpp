@@ -33,7 +33,10 @@ enum FrameFlag : uint8_t {
     F_WHEEL = 8,
     F_KEYS = 16,
     F_FADE = 32,
-    F_KNOWN = 63,
+    F_PAUSED = 64,        // format 2
+    F_PAUSE_BEGINS = 128, // format 2
+    F_KNOWN_V1 = 63,
+    F_INPUTS = F_MOUSE_X | F_MOUSE_Y | F_BUTTONS | F_WHEEL | F_KEYS,
 };
 enum SettingsFlag : uint8_t {
     S_FULLSCREEN = 1,
@@ -169,6 +172,7 @@ ReplayReadResult readHeader(Bytes& in, ReplayHeader& h, AllocationBudget& budget
     if (!in.has(2 + 4))
         return result(ReplayStatus::Incomplete, "cut short inside the header");
     const uint16_t version = in.u16();
+    h.formatVersion = version;
     if (version > REPLAY_FORMAT_VERSION)
         return result(ReplayStatus::Newer, "made by a newer version of Glasswake (replay format " +
                                                std::to_string(version) + "; this version reads format " +
@@ -198,7 +202,8 @@ ReplayReadResult readHeader(Bytes& in, ReplayHeader& h, AllocationBudget& budget
     };
     if (!text(h.gameVersion))
         return damaged("damaged header: bad game version text");
-    if (!body.has(1 + 6 * 4 + 4 + 2))
+    const size_t digestBytes = version >= 2 ? 8 : 0;
+    if (!body.has(1 + 6 * 4 + 4 + digestBytes + 2))
         return damaged("damaged header: too short");
     const uint8_t flags = body.u8();
     if (flags & ~S_KNOWN)
@@ -216,8 +221,10 @@ ReplayReadResult readHeader(Bytes& in, ReplayHeader& h, AllocationBudget& budget
             return damaged("damaged header: bad window or render size");
     }
     h.levelSeed = body.u32();
+    h.rulesDigest = version >= 2 ? body.u64() : 0;
     const size_t count = body.u16();
-    if (count > MAX_ASSETS || count * (2 + HASH_BYTES) > body.left() || !budget.take(count * sizeof(ReplayAsset)))
+    if (count > MAX_ASSETS || count * (2 + HASH_BYTES) > body.left() ||
+        !budget.take(count * (sizeof(ReplayAsset) + sizeof(std::string*))))
         return damaged("damaged header: bad asset list");
     h.assets.resize(count);
     readerWork += count;
@@ -228,26 +235,52 @@ ReplayReadResult readHeader(Bytes& in, ReplayHeader& h, AllocationBudget& budget
     }
     if (body.left() != 0)
         return damaged("damaged header: unexpected bytes at its end");
+    // Each asset once: sorted names side by side tell (at most 4096 of them).
+    std::vector<const std::string*> names;
+    names.reserve(h.assets.size());
+    for (const ReplayAsset& a : h.assets)
+        names.push_back(&a.name);
+    std::sort(names.begin(), names.end(), [](const std::string* a, const std::string* b) { return *a < *b; });
+    for (size_t i = 1; i < names.size(); ++i)
+        if (*names[i] == *names[i - 1])
+            return damaged("damaged header: the asset " + *names[i] + " is named twice");
     return {};
 }
 
-// Decodes the frames of one block, each starting from the block's zero state.
-ReplayReadResult readFrames(Bytes payload, uint32_t count, std::vector<ReplayFrame>& frames, size_t blockStart)
+// Where the records stand between two blocks: what the next one may be.
+struct RecordSequence {
+    bool fadeSeen = false;
+    bool pauseOpen = false;  // the last record began the pause or was a pass of it
+};
+
+// Decodes the frames of one block, each starting from the block's zero state,
+// and checks their order against what came before.
+ReplayReadResult readFrames(Bytes payload, uint32_t count, uint16_t version, std::vector<ReplayFrame>& frames,
+                            size_t blockStart, RecordSequence& sequence)
 {
     const std::string where = "damaged frames (block at byte " + std::to_string(blockStart) + "): ";
+    const uint8_t known = version >= 2 ? 0xFF : F_KNOWN_V1;
     ReplayFrame state;
     for (uint32_t i = 0; i < count; ++i) {
         if (!payload.has(MIN_FRAME_BYTES))
             return damaged(where + "a frame is cut short");
-        const uint8_t flags = payload.u8();
-        if (flags & ~F_KNOWN)
-            return damaged(where + "unknown frame flags");
         ++readerWork;
+        const uint8_t flags = payload.u8();
+        if (flags & ~known)
+            return damaged(where + "unknown frame flags");
         ReplayFrame f = state;
         f.fadeStarts = flags & F_FADE;
+        f.paused = flags & F_PAUSED;
+        f.pauseBegins = flags & F_PAUSE_BEGINS;
         f.delta = payload.f64();
         if (!(f.delta >= 0.0 && f.delta <= REPLAY_MAX_DELTA))
             return damaged(where + "a frame delta out of range");
+        if (f.paused && (flags & (F_INPUTS | F_PAUSE_BEGINS)))
+            return damaged(where + "a pass of the pause with inputs");
+        if (f.paused && !sequence.pauseOpen)
+            return damaged(where + "a pass of the pause that no frame began");
+        if (f.fadeStarts && sequence.fadeSeen)
+            return damaged(where + "the exit fade begins twice");
         auto changedDouble = [&](uint8_t flag, double& field) {
             if (!(flags & flag))
                 return true;
@@ -289,7 +322,9 @@ ReplayReadResult readFrames(Bytes payload, uint32_t count, std::vector<ReplayFra
             }
         }
         frames.push_back(f);
-        f.fadeStarts = false;
+        sequence.fadeSeen = sequence.fadeSeen || f.fadeStarts;
+        sequence.pauseOpen = f.paused || f.pauseBegins;
+        f.fadeStarts = f.paused = f.pauseBegins = false;
         state = f;
     }
     if (payload.left() != 0)
@@ -342,12 +377,21 @@ ReplayReadResult readReplay(const uint8_t* data, size_t size, Replay& out, Repla
     Bytes in(data, size);
     if (ReplayReadResult r = readHeader(in, out.header, budget, options); !r.ok())
         return r;
+    const uint16_t version = out.header.formatVersion;
+
+    // Damage after the header ends the run where it is: the blocks before it stay.
+    auto keptUntil = [&out](const std::string& damage) {
+        return result(ReplayStatus::Incomplete, "incomplete: " + damage + "; the " +
+                                                    std::to_string(out.frames.size()) +
+                                                    " frames before it are kept");
+    };
 
     // First pass: the blocks' frame of the file, lengths and hashes, and the
     // frame count, so the frames are allocated once and within the budget.
     uint64_t totalFrames = 0;
     const size_t blocksStart = in.pos();
     bool cutShort = false;
+    std::string firstDamage;  // what ended the intact blocks, if anything
     while (in.left() > 0) {
         if (!in.has(4)) {
             cutShort = true;
@@ -356,8 +400,10 @@ ReplayReadResult readReplay(const uint8_t* data, size_t size, Replay& out, Repla
         if (std::memcmp(in.at(in.pos()), TRAILER_TAG, 4) == 0)
             break;
         const size_t start = in.pos();
-        if (std::memcmp(in.at(start), BLOCK_TAG, 4) != 0)
-            return damaged("damaged frames: no block or trailer at byte " + std::to_string(start));
+        if (std::memcmp(in.at(start), BLOCK_TAG, 4) != 0) {
+            firstDamage = "damaged frames: no block or trailer at byte " + std::to_string(start);
+            break;
+        }
         if (!in.has(BLOCK_PREFIX)) {
             cutShort = true;
             break;
@@ -366,27 +412,30 @@ ReplayReadResult readReplay(const uint8_t* data, size_t size, Replay& out, Repla
         const uint32_t first = in.u32();
         const uint32_t count = in.u32();
         const uint32_t length = in.u32();
-        if (first != totalFrames)
-            return damaged("damaged frames: the block at byte " + std::to_string(start) + " starts at frame " +
-                           std::to_string(first) + ", expected " + std::to_string(totalFrames));
-        if (count == 0 || uint64_t(count) * MIN_FRAME_BYTES > length)
-            return damaged("damaged frames: bad frame count in the block at byte " + std::to_string(start));
         if (!in.has(size_t(length) + HASH_BYTES)) {
             cutShort = true;
             break;
         }
         Bytes hashIn(in.at(start + BLOCK_PREFIX + length), HASH_BYTES);
         readerWork += BLOCK_PREFIX + length;
-        if (options.checkHashes && hashIn.u64() != contentHash(in.at(start), BLOCK_PREFIX + length))
-            return damaged("damaged frames: checksum mismatch in the block at byte " + std::to_string(start) +
-                           " (frames " + std::to_string(first) + " to " + std::to_string(first + count - 1) + ")");
-        in.skip(size_t(length) + HASH_BYTES);
-        totalFrames += count;
+        if (options.checkHashes && hashIn.u64() != contentHash(in.at(start), BLOCK_PREFIX + length)) {
+            firstDamage = "damaged frames: checksum mismatch in the block at byte " + std::to_string(start);
+            break;
+        }
+        if (first != totalFrames) {
+            firstDamage = "damaged frames: the block at byte " + std::to_string(start) + " starts at frame " +
+                          std::to_string(first) + ", expected " + std::to_string(totalFrames);
+            break;
+        }
+        if (count == 0 || uint64_t(count) * MIN_FRAME_BYTES > length || totalFrames + count > UINT32_MAX) {
+            firstDamage = "damaged frames: bad frame count in the block at byte " + std::to_string(start);
+            break;
+        }
         if (!budget.take(sizeof(uint32_t)))
             return result(ReplayStatus::TooLarge, "needs more memory than its size allows");
+        in.skip(size_t(length) + HASH_BYTES);
+        totalFrames += count;
         out.blockFrames.push_back(count);
-        if (totalFrames > UINT32_MAX)
-            return damaged("damaged frames: too many frames");
     }
     if (totalFrames * sizeof(ReplayFrame) > SIZE_MAX / 2 || !budget.take(size_t(totalFrames) * sizeof(ReplayFrame)))
         return result(ReplayStatus::TooLarge, "needs more memory than its size allows");
@@ -395,31 +444,38 @@ ReplayReadResult readReplay(const uint8_t* data, size_t size, Replay& out, Repla
     // Second pass: the frames themselves (hashes and lengths are known good).
     Bytes blocks(data, size);
     blocks.skip(blocksStart);
-    while (out.frames.size() < totalFrames) {
+    RecordSequence sequence;
+    for (size_t b = 0; b < out.blockFrames.size(); ++b) {
         const size_t start = blocks.pos();
         blocks.skip(8);
         const uint32_t count = blocks.u32();
         const uint32_t length = blocks.u32();
-        if (ReplayReadResult r = readFrames(Bytes(blocks.at(blocks.pos()), length), count, out.frames, start);
-            !r.ok())
-            return r;
+        const size_t before = out.frames.size();
+        if (ReplayReadResult r = readFrames(Bytes(blocks.at(blocks.pos()), length), count, version, out.frames,
+                                            start, sequence);
+            !r.ok()) {
+            out.frames.resize(before);
+            out.blockFrames.resize(b);
+            return keptUntil(r.error);
+        }
         blocks.skip(size_t(length) + HASH_BYTES);
     }
-    bool fadeSeen = false;
-    for (const ReplayFrame& f : out.frames) {
-        if (f.fadeStarts && fadeSeen)
-            return damaged("damaged frames: the exit fade begins twice");
-        fadeSeen = fadeSeen || f.fadeStarts;
-    }
-
+    if (!firstDamage.empty())
+        return keptUntil(firstDamage);
     if (cutShort || blocks.left() == 0)
         return result(ReplayStatus::Incomplete, "incomplete: the recording ends without its trailer after " +
                                                     std::to_string(out.frames.size()) +
                                                     " frames (the run did not end normally, or the file was cut short)");
-    if (ReplayReadResult r = readTrailer(blocks, out, options); !r.ok())
-        return r;
-    if (out.trailer.ending == ReplayEnding::ExitFade && !fadeSeen)
-        return damaged("damaged trailer: it ends by the exit fade, but no frame begins it");
+    if (ReplayReadResult r = readTrailer(blocks, out, options); !r.ok()) {
+        out.trailer = ReplayTrailer{};
+        if (r.status == ReplayStatus::Incomplete)
+            return r;
+        return keptUntil(r.error);
+    }
+    if (out.trailer.ending == ReplayEnding::ExitFade && !sequence.fadeSeen) {
+        out.trailer = ReplayTrailer{};
+        return keptUntil("damaged trailer: it ends by the exit fade, but no record begins it");
+    }
     out.complete = true;
     return {};
 }
@@ -462,6 +518,7 @@ void ReplayEncoder::header(const ReplayHeader& h)
     for (int32_t v : {s.modeWidth, s.modeHeight, s.windowWidth, s.windowHeight, s.renderWidth, s.renderHeight})
         put32(body, static_cast<uint32_t>(v));
     put32(body, h.levelSeed);
+    put64(body, h.rulesDigest);
     const size_t count = std::min(h.assets.size(), MAX_ASSETS);
     put16(body, uint16_t(count));
     for (size_t i = 0; i < count; ++i) {
@@ -477,6 +534,12 @@ void ReplayEncoder::frame(const ReplayFrame& f)
 {
     if (framesInBlock_ == 0)
         previous_ = ReplayFrame{};
+    if (f.paused) {  // the delta alone; the inputs stay as they were
+        put8(payload_, uint8_t(F_PAUSED | (f.fadeStarts ? F_FADE : 0)));
+        putDouble(payload_, f.delta);
+        ++framesInBlock_;
+        return;
+    }
     const ReplayFrame& p = previous_;
     uint8_t flags = 0;
     if (!sameBits(f.mouseX, p.mouseX))
@@ -491,6 +554,8 @@ void ReplayEncoder::frame(const ReplayFrame& f)
         flags |= F_KEYS;
     if (f.fadeStarts)
         flags |= F_FADE;
+    if (f.pauseBegins)
+        flags |= F_PAUSE_BEGINS;
     put8(payload_, flags);
     putDouble(payload_, f.delta);
     if (flags & F_MOUSE_X)
@@ -585,6 +650,15 @@ ReplayFrame replayFrameFromInputs(double delta, const FrameInputs& inputs, bool 
     for (int code = 0; code < 256; ++code)
         if (inputs.keyStates[code] != 0)
             flipKey(f.keys, code);
+    return f;
+}
+
+ReplayFrame replayPausedRecord(double delta, bool fadeStarts)
+{
+    ReplayFrame f;
+    f.delta = delta;
+    f.fadeStarts = fadeStarts;
+    f.paused = true;
     return f;
 }
 

@@ -1,11 +1,12 @@
 // replay_file.h - the replay file: a recorded run, frame by frame.
 //
-// A replay holds what the game part consumed in every frame of a run (the
-// frame delta bit for bit, the mouse, buttons, wheel and key states of
-// FrameInputs) after a header that says how the run was set up, and, when the
-// run ended normally, a trailer with the state it ended in. Given the same
-// set-up the rules and the pictures are deterministic, so the frames replay
-// the run exactly.
+// A replay holds every pass of the frame loop that drew something: each
+// frame of the game part with what it consumed (the frame delta bit for bit,
+// the mouse, buttons, wheel and key states of FrameInputs), and each pass of
+// the pause with its delta, after a header that says how the run was set up
+// and, when the run ended normally, a trailer with the state it ended in.
+// Given the same set-up the rules and the pictures are deterministic, so the
+// records replay the run exactly, pauses and exit fade included.
 //
 // Layout (little-endian throughout):
 //
@@ -15,8 +16,10 @@
 //            u8 settings flags (1 full screen, 2 "Windowed", 4 "Antialiased",
 //            8 "Force 16:9"); i32 dialog mode width, height; i32 window
 //            width, height; i32 render width, height; u32 generator state
-//            the first level was laid out from; u16 asset count, per asset
-//            u8 n + n bytes file name and u64 content hash (0: missing).
+//            the first level was laid out from; (format 2) u64 digest of the
+//            rules that made the run (rules_digest.h); u16 asset count, per
+//            asset u8 n + n bytes file name and u64 content hash (0: missing),
+//            each name once.
 //   blocks   "FRMS", u32 index of its first frame, u32 frame count (>= 1),
 //            u32 payload length P, payload, u64 hash of the block before it.
 //            The recorder writes one block per flush, so a run that crashes
@@ -30,14 +33,22 @@
 // previous frame of the same block (each block starts from mouse 0, wheel 0,
 // nothing held): flag 1 f64 mouse x, 2 f64 mouse y, 4 u8 buttons (1 left,
 // 2 right), 8 f64 wheel, 16 u8 (n - 1) + n key codes whose state flipped, in
-// increasing order. Flag 32 marks the frame before which the exit fade began.
-// Encodings are canonical (a field is present exactly when it changed), so a
-// file read and written again gives the same bytes.
+// increasing order. Flag 32 marks the record before which the exit fade began.
+// Format 2 adds two: flag 64 makes the record a pass of the pause (the game
+// part is not drawn; only the delta and maybe flag 32 follow, and the inputs
+// stay as they were), flag 128 on a frame says the pause began right after it
+// (in the same pass). A pass of the pause follows such a frame or another
+// pass of the pause. Encodings are canonical (a field is present exactly when
+// it changed), so a file read and written again gives the same bytes. Format
+// 1 files (no digest, no pause) are still read.
 //
 // Reading checks everything before anything is used: magic word, format
-// version, every hash, every length, every value's range (deltas, mouse and
-// wheel finite and bounded), the frame numbering of the blocks and the
-// trailer's frame count. Memory: for N input bytes the reader allocates at
+// version, every hash, every length, every value's range (deltas from 0 to
+// REPLAY_MAX_DELTA, mouse and wheel finite and bounded), the frame numbering of
+// the blocks and the trailer's frame count. A damaged header loses the file;
+// damage after it (a block, the trailer, bytes after the trailer) ends the
+// run there: the intact blocks before it are kept and the file reads as an
+// incomplete run, as a cut one does. Memory: for N input bytes the reader allocates at
 // most REPLAY_BUDGET_PER_BYTE * N + REPLAY_BUDGET_FIXED (8 N + 64 KiB; a
 // frame is at least 9 bytes in the file and 72 in memory), besides the N
 // bytes of the file itself when it reads one; it refuses a file that would
@@ -53,10 +64,13 @@
 #include "shell/frame_inputs.h"
 
 constexpr char REPLAY_MAGIC[8] = {'G', 'W', 'R', 'E', 'P', 'L', 'A', 'Y'};
-constexpr uint16_t REPLAY_FORMAT_VERSION = 1;
+constexpr uint16_t REPLAY_FORMAT_VERSION = 2;
 
-// Values no real run reaches: a day-long frame, a cursor a million units out.
-constexpr double REPLAY_MAX_DELTA = 86400.0;
+// The longest frame: far beyond any the frame clock can measure (its 64-bit
+// nanosecond counter spans 292 years), and the frame loop holds every delta
+// to it, so every frame the game plays can be recorded and read back.
+constexpr double REPLAY_MAX_DELTA = 1.0e12;
+// A cursor a million units out is no real input.
 constexpr double REPLAY_MAX_INPUT = 1.0e6;
 constexpr int32_t REPLAY_MAX_SIZE = 16384;
 // Files larger than this are refused before they are read: days of play at
@@ -84,9 +98,11 @@ struct ReplayAsset {
 };
 
 struct ReplayHeader {
+    uint16_t formatVersion = REPLAY_FORMAT_VERSION;  // as read; the encoder writes the current one
     std::string gameVersion;
     ReplaySettings settings;
     uint32_t levelSeed = 1;
+    uint64_t rulesDigest = 0;  // 0 in format 1 files: not known
     std::vector<ReplayAsset> assets;
 };
 
@@ -100,15 +116,17 @@ struct ReplayFrame {
     double wheel = 0.0;
     bool leftButton = false;
     bool rightButton = false;
-    bool fadeStarts = false;  // the exit fade began before this frame
+    bool fadeStarts = false;   // the exit fade began before this record
+    bool paused = false;       // a pass of the pause: the inputs are the last frame's, unused
+    bool pauseBegins = false;  // a frame after which the pause began, in the same pass
     KeyMask keys{};
 };
 
 enum class ReplayEnding : uint8_t { ExitFade = 0, WindowClosed = 1 };
 
 struct ReplayTrailer {
-    uint32_t frames = 0;
-    double demoTime = 0.0;  // the sum of the recorded deltas, in order
+    uint32_t frames = 0;    // records, the passes of the pause included
+    double demoTime = 0.0;  // the shell's clock: the deltas of the frames, and of the pause once the fade began
     double gameTime = 0.0;
     double score = 0.0;
     double life = 0.0;
@@ -129,8 +147,8 @@ enum class ReplayStatus {
     Ok,
     Foreign,     // not a replay at all
     Newer,       // a format this version does not know
-    Damaged,     // a hash, length or value is wrong
-    Incomplete,  // ends without its trailer; the complete blocks are kept
+    Damaged,     // the header is damaged: nothing can be used
+    Incomplete,  // ends without its trailer, or damaged after the header; the intact blocks are kept
     TooLarge,
 };
 
@@ -178,4 +196,6 @@ std::vector<uint8_t> encodeReplay(const Replay& replay);
 
 // The recorded fields of the inputs record, and back.
 ReplayFrame replayFrameFromInputs(double delta, const FrameInputs& inputs, bool fadeStarts);
+// A pass of the pause.
+ReplayFrame replayPausedRecord(double delta, bool fadeStarts);
 void applyReplayFrame(const ReplayFrame& frame, FrameInputs& inputs);

@@ -3,12 +3,32 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 ReplayRecorder::~ReplayRecorder() { close(); }
+
+ReplayRecorder::ReplayRecorder(ReplayRecorder&& other) noexcept { *this = std::move(other); }
+
+ReplayRecorder& ReplayRecorder::operator=(ReplayRecorder&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+        encoder_ = std::move(other.encoder_);
+        bufferedSeconds_ = other.bufferedSeconds_;
+        seconds_ = other.seconds_;
+        levelsEnded_ = other.levelsEnded_;
+        failure_ = std::move(other.failure_);
+        flushSeconds = other.flushSeconds;
+    }
+    return *this;
+}
 
 bool ReplayRecorder::open(const std::string& path, const ReplayHeader& header, std::string& error)
 {
@@ -25,7 +45,9 @@ bool ReplayRecorder::open(const std::string& path, const ReplayHeader& header, s
         close();
         return false;
     }
-    if (ftruncate(fd_, 0) != 0) {
+    // A device (/dev/null, say) has nothing to empty.
+    struct stat info {};
+    if (fstat(fd_, &info) == 0 && S_ISREG(info.st_mode) && ftruncate(fd_, 0) != 0) {
         error = std::strerror(errno);
         close();
         return false;

@@ -19,7 +19,13 @@
 
 class ReplayRecorder {
 public:
+    ReplayRecorder() = default;
     ~ReplayRecorder();
+    // One file, one owner: a recorder moved over another closes the other's file first.
+    ReplayRecorder(const ReplayRecorder&) = delete;
+    ReplayRecorder& operator=(const ReplayRecorder&) = delete;
+    ReplayRecorder(ReplayRecorder&& other) noexcept;
+    ReplayRecorder& operator=(ReplayRecorder&& other) noexcept;
 
     // Creates or empties the file and writes the header.
     bool open(const std::string& path, const ReplayHeader& header, std::string& error);

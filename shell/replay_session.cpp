@@ -3,18 +3,25 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "game/part_game.h"
+#include "game/replay_simulation.h"
+#include "render/png_image.h"
+#include "rules_digest.h"
 #include "shell/asset_digest.h"
 #include "shell/command_line.h"
 #include "shell/crt_random.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
+#include "shell/pause.h"
 #include "shell/platform.h"
 #include "shell/replay_recorder.h"
+#include "shell/sound.h"
 #include "shell/user_paths.h"
 
 namespace {
@@ -27,10 +34,12 @@ struct Session {
     bool failureShown = false;
     // Playback.
     bool playing = false;
+    bool paced = true;
     Replay replay;
     size_t next = 0;
-    bool paced = false;
-    double paceTime = 0.0;  // counter seconds at which the last frame was due
+    bool pacing = false;
+    double paceTime = 0.0;  // counter seconds at which the last record was due
+    std::vector<FrameDump> dumps;  // GLASSWAKE_DUMP_FRAME
 };
 
 Session g_session;
@@ -67,7 +76,76 @@ void reportRecordingFailure()
                  g_session.recorder.failure().c_str());
 }
 
+// Playback waits until the record is due: its recorded delta after the one
+// before. Far behind (a slow machine) the schedule starts again from now
+// rather than racing to catch up; a long gap in the run (the window was
+// minimised, the process stopped) is waited out for a moment only, so the
+// window keeps answering.
+void paceRecord(double delta)
+{
+    if (!g_session.paced)
+        return;
+    constexpr double MAX_LAG = 0.25;
+    constexpr double MAX_WAIT = 0.25;
+    const double now = counterSeconds();
+    const double due = g_session.pacing ? g_session.paceTime + delta : now;
+    if (due - now > MAX_WAIT) {
+        usleep(static_cast<useconds_t>(MAX_WAIT * 1e6));
+        g_session.paceTime = now + MAX_WAIT;
+    } else if (due > now) {
+        usleep(static_cast<useconds_t>((due - now) * 1e6));
+        g_session.paceTime = due;
+    } else {
+        g_session.paceTime = now - due > MAX_LAG ? now : due;
+    }
+    g_session.pacing = true;
+}
+
+void beginRecordedFade(const ReplayFrame& record)
+{
+    if (record.fadeStarts && !ending) {
+        ending = true;
+        endStart = demoTime;
+    }
+}
+
+void readDumpRequest()
+{
+    const char* text = std::getenv("GLASSWAKE_DUMP_FRAME");
+    if (!text || !*text)
+        return;
+    if (!parseDumpFrames(text, g_session.dumps))
+        std::fprintf(stderr, "glasswake: GLASSWAKE_DUMP_FRAME is not N:FILE[,N:FILE...]: %s\n", text);
+}
+
 }  // namespace
+
+bool parseDumpFrames(const std::string& text, std::vector<FrameDump>& dumps)
+{
+    dumps.clear();
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = std::min(text.find(',', start), text.size());
+        const std::string item = text.substr(start, end - start);
+        const size_t colon = item.find(':');
+        if (colon == 0 || colon == std::string::npos || colon + 1 == item.size() || colon > 9)
+            break;
+        size_t n = 0;
+        bool digits = true;
+        for (size_t i = 0; i < colon; ++i) {
+            digits = digits && item[i] >= '0' && item[i] <= '9';
+            n = n * 10 + size_t(item[i] - '0');
+        }
+        if (!digits || n == 0)
+            break;
+        dumps.push_back({n, absolutePath(item.substr(colon + 1))});
+        if (end == text.size())
+            return true;
+        start = end + 1;
+    }
+    dumps.clear();
+    return false;
+}
 
 int prepareReplaySession()
 {
@@ -86,14 +164,24 @@ int prepareReplaySession()
     }
 
     const std::string& path = commandLine.replayPath;
-    const ReplayReadResult read = readReplayFile(path, g_session.replay);
+    Replay replay;
+    const ReplayReadResult read = readReplayFile(path, replay);
     if (!read.ok())
         return refuse(path, read.error);
-    const std::string mismatch = replayMismatch(g_session.replay.header, platform::executableDirectory());
+    const std::string mismatch = replayMismatch(replay.header, platform::executableDirectory());
     if (!mismatch.empty())
         return refuse(path, mismatch);
-    g_session.playing = true;
+    startReplayPlayback(replay, true);
     return -1;
+}
+
+void startReplayPlayback(const Replay& replay, bool paced)
+{
+    g_session = Session{};
+    g_session.playing = true;
+    g_session.paced = paced;
+    g_session.replay = replay;
+    readDumpRequest();
 }
 
 bool replayPlaybackActive() { return g_session.playing; }
@@ -128,6 +216,7 @@ void replayAfterParts()
         return;
     ReplayHeader header;
     header.gameVersion = versionText();
+    header.rulesDigest = RULES_DIGEST;
     ReplaySettings& s = header.settings;
     s.fullscreen = fullscreen;
     s.windowed = settingsChoice.windowed;
@@ -148,35 +237,45 @@ void replayAfterParts()
 
 bool replayHasFrame() { return !g_session.playing || g_session.next < g_session.replay.frames.size(); }
 
+size_t replayRecordsPlayed() { return g_session.next; }
+
+void replayPlaybackPass(bool draw)
+{
+    const ReplayFrame& record = g_session.replay.frames[g_session.next];
+    paceRecord(record.delta);
+    if (record.paused) {
+        beginRecordedFade(record);
+        ++g_session.next;
+        pausedSeconds += record.delta;
+        if (ending)
+            demoTime += record.delta;  // the fade runs on the shell's clock
+        if (draw && !headless)
+            drawHeldFrame();
+        if (ending)
+            drawExitFade(draw);
+        return;
+    }
+    if (paused) {  // the frame that ends the pause
+        paused = false;
+        pauseSound(false);
+    }
+    drawFrame(draw || record.pauseBegins);  // the held picture is this frame's
+    if (record.pauseBegins) {
+        holdFrameClock();
+        if (!headless) {
+            captureHeldFrame();
+            drawHeldFrame();
+        }
+    }
+}
+
 double replayFrameDelta(double measured)
 {
     if (!g_session.playing)
         return measured;
-    const ReplayFrame& frame = g_session.replay.frames[g_session.next];
-    if (frame.fadeStarts && !ending) {
-        ending = true;
-        endStart = demoTime;
-    }
-    // Each frame is due its recorded delta after the one before. Far behind
-    // (a slow machine, a pause) the schedule starts again from now rather
-    // than racing to catch up; a long gap in the run (the window was
-    // minimised) is waited out for a moment only, so the window keeps
-    // answering.
-    constexpr double MAX_LAG = 0.25;
-    constexpr double MAX_WAIT = 0.25;
-    const double now = counterSeconds();
-    const double due = g_session.paced ? g_session.paceTime + frame.delta : now;
-    if (due - now > MAX_WAIT) {
-        usleep(static_cast<useconds_t>(MAX_WAIT * 1e6));
-        g_session.paceTime = now + MAX_WAIT;
-    } else if (due > now) {
-        usleep(static_cast<useconds_t>((due - now) * 1e6));
-        g_session.paceTime = due;
-    } else {
-        g_session.paceTime = now - due > MAX_LAG ? now : due;
-    }
-    g_session.paced = true;
-    return frame.delta;
+    const ReplayFrame& record = g_session.replay.frames[g_session.next];
+    beginRecordedFade(record);
+    return record.delta;
 }
 
 void replayAtDraw(double delta, FrameInputs& inputs)
@@ -189,11 +288,39 @@ void replayAtDraw(double delta, FrameInputs& inputs)
         reportRecordingFailure();
         return;
     }
-    const bool fadeStarts = ending && !g_session.fadeRecorded;
+    ReplayFrame frame = replayFrameFromInputs(delta, inputs, ending && !g_session.fadeRecorded);
+    frame.pauseBegins = pauseBeginning;
     g_session.fadeRecorded = ending;
     const GameRules& rules = game()->rules;
-    g_session.recorder.record(replayFrameFromInputs(delta, inputs, fadeStarts),
+    g_session.recorder.record(frame, rules.levelsCompleted + rules.levelsLost);
+}
+
+void replayPausedPass(double delta)
+{
+    if (g_session.playing)
+        return;
+    if (!g_session.recorder.isOpen()) {
+        reportRecordingFailure();
+        return;
+    }
+    const GameRules& rules = game()->rules;
+    g_session.recorder.record(replayPausedRecord(delta, ending && !g_session.fadeRecorded),
                               rules.levelsCompleted + rules.levelsLost);
+    g_session.fadeRecorded = ending;
+}
+
+void replayAfterPass()
+{
+    if (!g_session.playing || headless)
+        return;
+    for (FrameDump& dump : g_session.dumps) {
+        if (dump.frame != g_session.next)
+            continue;
+        const std::vector<uint8_t> pixels = readWindowPicture(renderWidth, renderHeight);
+        if (!savePng(dump.path, renderWidth, renderHeight, pixels))
+            std::fprintf(stderr, "glasswake: cannot write %s\n", dump.path.c_str());
+        dump.frame = 0;  // once
+    }
 }
 
 void replayRunEnded(ReplayEnding how)
@@ -205,7 +332,7 @@ void replayRunEnded(ReplayEnding how)
     const GameRules& rules = game()->rules;
     ReplayTrailer t;
     t.frames = g_session.recorder.frames();
-    t.demoTime = g_session.recorder.seconds();
+    t.demoTime = demoTime;
     t.gameTime = rules.time;
     t.score = rules.score;
     t.life = rules.life;
@@ -214,4 +341,22 @@ void replayRunEnded(ReplayEnding how)
     t.ending = how;
     g_session.recorder.finish(t);
     reportRecordingFailure();
+}
+
+int replayPlaybackVerdict()
+{
+    const Replay& replay = g_session.replay;
+    if (!g_session.playing || !replay.complete || g_session.next < replay.frames.size() || !gamePart)
+        return 0;
+    const ReplayRunState state = stateOfRules(game()->rules, static_cast<uint32_t>(g_session.next), demoTime);
+    if (trailerAgrees(replay.trailer, state))
+        return 0;
+    const std::string why = "The replay played differently from the recorded run: it ends with score " +
+                            std::to_string(static_cast<long long>(state.score)) + " and game time " +
+                            std::to_string(state.gameTime) + " s, the run ended with " +
+                            std::to_string(static_cast<long long>(replay.trailer.score)) + " and " +
+                            std::to_string(replay.trailer.gameTime) + " s.";
+    std::fprintf(stderr, "glasswake: %s\n", why.c_str());
+    platform::messageBox(why, "Glasswake replay", platform::MessageIcon::Exclamation);
+    return 1;
 }

@@ -79,6 +79,10 @@ void setSoundEnabled(bool enabled) { g_soundEnabled = enabled; }
 
 void pauseSound(bool paused)
 {
+    if (SoundCallLog* log = soundCallLog()) {
+        log->pause(paused);
+        return;
+    }
     if (!g_sound.open)
         return;
     if (paused) {

@@ -88,6 +88,8 @@ bool SoundCallLog::setPosition(int channel, unsigned position)
     return true;
 }
 
+void SoundCallLog::pause(bool paused) { calls.push_back({clock, SoundOp::Pause, 0, -1, paused ? 1 : 0, {}}); }
+
 bool decodeSoundFile(const std::string& file, std::vector<int16_t>& stereo)
 {
     stereo.clear();
@@ -250,6 +252,9 @@ void OfflineMixer::apply(const SoundCall& call)
             channelVolume_[target] = level;
         return;
     }
+    case SoundOp::Pause:
+        paused_ = open_ && call.value != 0;
+        return;
     case SoundOp::SetPosition: {
         const int target = mixerChannel(call.channel);
         if (!open_ || call.value != 0 || target < 0)
@@ -278,6 +283,8 @@ void OfflineMixer::apply(const SoundCall& call)
 void OfflineMixer::mix(int16_t* out, size_t frames)
 {
     std::fill(out, out + 2 * frames, int16_t(0));
+    if (paused_)
+        return;
     auto add = [&](Voice& v, int volume) {
         size_t done = 0;
         while (done < frames && v.playing()) {
@@ -333,60 +340,11 @@ bool OfflineMixer::render(const std::vector<SoundCall>& calls, uint64_t totalFra
     return mixUntil(totalFrames);
 }
 
-bool WavWriter::open(const std::string& path, uint64_t totalFrames)
+void littleEndianSamples(const int16_t* samples, size_t count, uint8_t* bytes)
 {
-    const uint64_t dataBytes = totalFrames * 4;
-    if (dataBytes > 0xFFFFFFFFull - 36)
-        return false;  // a WAV file holds at most 4 GiB
-    file_ = std::fopen(path.c_str(), "wb");
-    if (!file_)
-        return false;
-    auto u32 = [&](uint32_t v) {
-        const uint8_t b[4] = {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-        std::fwrite(b, 1, 4, file_);
-    };
-    auto u16 = [&](uint16_t v) {
-        const uint8_t b[2] = {uint8_t(v), uint8_t(v >> 8)};
-        std::fwrite(b, 1, 2, file_);
-    };
-    std::fwrite("RIFF", 1, 4, file_);
-    u32(static_cast<uint32_t>(36 + dataBytes));
-    std::fwrite("WAVEfmt ", 1, 8, file_);
-    u32(16);
-    u16(1);  // PCM
-    u16(2);
-    u32(OFFLINE_RATE);
-    u32(OFFLINE_RATE * 4);
-    u16(4);
-    u16(16);
-    std::fwrite("data", 1, 4, file_);
-    u32(static_cast<uint32_t>(dataBytes));
-    return !std::ferror(file_);
-}
-
-bool WavWriter::write(const int16_t* samples, size_t frames)
-{
-    uint8_t bytes[4096];
-    size_t i = 0;
-    while (i < 2 * frames) {
-        size_t n = 0;
-        for (; n + 2 <= sizeof bytes && i < 2 * frames; ++i, n += 2) {
-            const uint16_t v = static_cast<uint16_t>(samples[i]);
-            bytes[n] = uint8_t(v);
-            bytes[n + 1] = uint8_t(v >> 8);
-        }
-        if (std::fwrite(bytes, 1, n, file_) != n)
-            return false;
+    for (size_t i = 0; i < count; ++i) {
+        const uint16_t v = static_cast<uint16_t>(samples[i]);
+        bytes[2 * i] = uint8_t(v);
+        bytes[2 * i + 1] = uint8_t(v >> 8);
     }
-    return true;
-}
-
-bool WavWriter::close()
-{
-    if (!file_)
-        return false;
-    const bool ok = !std::ferror(file_);
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    return ok && closed;
 }

@@ -9,7 +9,8 @@
 // channels where a cue takes the lowest free one and is dropped when none is
 // free, channel 0 for the music, volumes mapped to the mixer's 0 ... 128 and
 // applied per sample with integer scaling, the music mixed first and the
-// channels added in order with clipping, 44.1 kHz 16-bit stereo. Calls take
+// channels added in order with clipping, 44.1 kHz 16-bit stereo, everything
+// held (silent, not moving on) while the game is paused. Calls take
 // effect at the sample of their time (the device would apply them at its next
 // buffer, some milliseconds later).
 #pragma once
@@ -22,14 +23,14 @@
 
 #include "shell/sound.h"
 
-enum class SoundOp : uint8_t { Init, Load, SetMode, Play, SetVolume, SetPosition };
+enum class SoundOp : uint8_t { Init, Load, SetMode, Play, SetVolume, SetPosition, Pause };
 
 struct SoundCall {
     double time = 0.0;
     SoundOp op = SoundOp::Init;
     int32_t channel = 0;  // Play, SetVolume, SetPosition; the slot index asked for by Load
     int32_t sample = -1;  // the sample a call names: its Load's number in the log, -1 for none
-    int32_t value = 0;    // loop mode, volume or position
+    int32_t value = 0;    // loop mode, volume or position; Pause: 1 holds every sound, 0 lets it go on
     std::string file;     // Load
 
     bool operator==(const SoundCall&) const = default;
@@ -46,6 +47,7 @@ public:
     int play(int channel, FSOUND_SAMPLE* sample);
     bool setVolume(int channel, int volume);
     bool setPosition(int channel, unsigned position);
+    void pause(bool paused);
 
 private:
     std::vector<std::unique_ptr<FSOUND_SAMPLE>> handles_;  // one per load
@@ -101,6 +103,7 @@ private:
     int channelVolume_[FSOUND_CHANNELS];
     Voice music_;  // the stream
     int musicVolume_ = 128;
+    bool paused_ = false;  // the pause holds every sound where it is: silence, nothing moves on
     int musicChannel_ = -1;
     int musicSlot_ = -1;
 
@@ -111,13 +114,5 @@ private:
     void mix(int16_t* out, size_t frames);
 };
 
-// Writes 44.1 kHz 16-bit stereo as a WAV file, piece by piece.
-class WavWriter {
-public:
-    bool open(const std::string& path, uint64_t totalFrames);
-    bool write(const int16_t* samples, size_t frames);
-    bool close();
-
-private:
-    std::FILE* file_ = nullptr;
-};
+// 16-bit samples as little-endian bytes, as a raw PCM stream carries them.
+void littleEndianSamples(const int16_t* samples, size_t count, uint8_t* bytes);

@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
+#include "game/part_game.h"
 #include "render/renderer.h"
+#include "render/step_marks.h"
 #include "shell/command_line.h"
 #include "shell/dev_aids.h"
 #include "shell/exit_report.h"
@@ -80,16 +82,21 @@ bool createGLWindow(const char* title, int32_t width, int32_t height, int32_t bi
     }
 
     platform::showWindow();
-    resizeGLScene(width, height);
-
-    g_renderer.createCgContext();
-
-    if (!initGL()) {
+    if (!setUpRenderer(width, height)) {
         showFatalMessage("Initialization Failed.", "ERROR", MessageIcon::Exclamation);
         return false;
     }
+    return true;
+}
 
+bool setUpRenderer(int32_t width, int32_t height)
+{
+    resizeGLScene(width, height);
+    g_renderer.createCgContext();
+    if (!initGL())
+        return false;
     g_renderer.createOutlineFont();
+    markStep("font");
     return true;
 }
 
@@ -213,6 +220,17 @@ void startExitFadeOnEscape()
     }
 }
 
+void messageLoopPass()
+{
+    if (active)
+        drawFrameOrPause();
+    else if (!headless)
+        usleep(5000);  // minimised: keep swapping, but do not spin a core
+    replayAfterPass();
+    startExitFadeOnEscape();
+    platform::swapBuffers();
+}
+
 int runMessageLoop()
 {
     for (;;) {
@@ -223,12 +241,9 @@ int runMessageLoop()
             windowProc(event);
             continue;
         }
-        if (active)
-            drawFrameOrPause();
-        else
-            usleep(5000);  // minimised: keep swapping, but do not spin a core
-        startExitFadeOnEscape();
-        platform::swapBuffers();
+        messageLoopPass();
+        if (exitFadeDone)
+            return 0;
     }
 }
 
@@ -275,11 +290,25 @@ int glasswakeMain(int argc, const char* const* argv)
     return runUntilQuit();
 }
 
+void endRun()
+{
+    replayRunEnded(exitFadeDone ? ReplayEnding::ExitFade : ReplayEnding::WindowClosed);
+    writeExitReport();
+    // A replay has no markers of its own to hand over.
+    if (exitFadeDone && !replayPlaybackActive())
+        copyToClipboard(cameraLog);
+    killGLWindow();
+    if (exitFadeDone) {
+        // parts has no virtual destructor, so release the game part through its own type.
+        delete static_cast<part_game*>(gamePart);
+        gamePart = nullptr;
+    }
+}
+
 int runUntilQuit()
 {
     const int code = runMessageLoop();
-    replayRunEnded(ReplayEnding::WindowClosed);
-    writeExitReport();
-    killGLWindow();
-    return code;
+    const int verdict = replayPlaybackVerdict();
+    endRun();
+    return code != 0 ? code : verdict;
 }

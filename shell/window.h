@@ -30,14 +30,27 @@ void killGLWindow();
 void resizeGLScene(int32_t width, int32_t height);
 // Default GL state, then initDemo.
 bool initGL();
+// Everything the game draws with, on the current GL context of a window of
+// width x height: viewport and projection, the effect context, initGL (the
+// default state, the Renderer, render targets, the parts) and the outline
+// font. The game's window and every tool that renders the game (the capture
+// tool, the video export, the benchmarks) set up through here.
+bool setUpRenderer(int32_t width, int32_t height);
 // The window procedure: applies one event to the input state.
 void windowProc(const platform::Event& event);
 // Begins the exit fade when Escape is held; holding it longer changes nothing.
 void startExitFadeOnEscape();
-// Runs until the quit message arrives; returns its code.
+// One pass with no message pending: the frame (or the pause) while the
+// window is active, Escape's fade, then the swap.
+void messageLoopPass();
+// Runs until the quit message arrives (returns its code) or the exit fade
+// has reached black (returns 0).
 int runMessageLoop();
-// The message loop, then the ending: the exit report and killGLWindow. A
-// closed window, SIGINT and SIGTERM all end this way. Returns the exit code.
+// The end of a run: the replay's trailer, the exit report, after the exit
+// fade the camera markers onto the clipboard, and killGLWindow.
+void endRun();
+// The message loop, then endRun. A closed window, the exit fade, SIGINT,
+// SIGTERM and SIGHUP all end this way. Returns the exit code.
 int runUntilQuit();
 
 // The program: command line, settings dialog, window, loop, teardown.
