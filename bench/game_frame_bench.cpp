@@ -260,15 +260,11 @@ int main(int argc, char** argv)
     HiddenGLWindow gl;
     if (!gl.open("glasswake-bench", maxW, maxH))
         return 1;
-    resizeGLScene(windowWidth, windowHeight);
     startup.mark("window");
-    g_renderer.createCgContext();
     stepListener = onStep;
     g_listening = &startup;
-    initGL();
+    setUpRenderer(windowWidth, windowHeight);  // marks "font" last
     g_listening = nullptr;
-    g_renderer.createOutlineFont();
-    startup.mark("font");
 
     part_game* game = static_cast<part_game*>(gamePart);
     GameCapture capture;

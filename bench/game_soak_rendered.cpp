@@ -23,6 +23,7 @@
 #include "render/renderer.h"
 #include "tools/common/hidden_gl_window.h"
 #include "shell/display_settings.h"
+#include "shell/frame_loop.h"
 #include "soak_player.h"
 
 namespace {
@@ -72,8 +73,7 @@ int main(int argc, char** argv)
                 seconds);
 
     prepareCaptureRenderer(width, height);
-    part_game* game = new part_game();
-    game->init(&g_renderer);
+    part_game* game = static_cast<part_game*>(gamePart);
     std::printf("after start-up: rss %ld KiB\n", residentKiB());
 
     FrameInputs inputs;

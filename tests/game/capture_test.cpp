@@ -12,6 +12,7 @@
 #include "render/png_image.h"
 #include "render/renderer.h"
 #include "shell/crt_random.h"
+#include "shell/frame_loop.h"
 
 // --- scripts ---
 
@@ -92,17 +93,15 @@ protected:
             return;
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         ASSERT_EQ(chdir(GW_BUILD_DIR), 0);
+        // The game's own set-up, from the generator as a fresh process has it.
         prepareCaptureRenderer(kW, kH);
-        // The layout comes from the generator: start it as a fresh process does.
-        crtSeed(1);
-        game = new part_game();
-        game->init(&g_renderer);
+        game = static_cast<part_game*>(gamePart);
         capture.game = game;
         capture.script = defaultCaptureScript();
     }
     void TearDown() override
     {
-        delete game;
+        destroyParts();
         GLTest::TearDown();
     }
 

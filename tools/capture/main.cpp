@@ -12,8 +12,11 @@
 // course with both buttons held. Assets are read beside this executable.
 //
 //   glasswake-capture --replay FILE --video OUT.mp4|OUT.webm [--size WxH] [--fps N]
+//   glasswake-capture --replay FILE --frame N --png OUT.png [--size WxH]
 //
-// turns a recorded run into a video with its sound (see video_export.h).
+// turns a recorded run into a video with its sound, or writes one of its
+// pictures (see video_export.h). Every picture is rendered as the game
+// renders it, through the game's own set-up.
 #include <SDL2/SDL.h>
 #include <unistd.h>
 
@@ -29,9 +32,9 @@
 #include "game/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
+#include "shell/frame_loop.h"
 #include "tools/capture/video_export.h"
 #include "tools/common/hidden_gl_window.h"
-#include "shell/crt_random.h"
 
 namespace {
 
@@ -45,7 +48,8 @@ int usage()
     std::fprintf(stderr,
                  "usage: glasswake-capture [--size WxH] [--step SECONDS] [--script FILE] [--drawn N] "
                  "[--out DIR] TIME[=FILE.png] ...\n"
-                 "       glasswake-capture --replay FILE --video OUT.mp4|OUT.webm [--size WxH] [--fps N]\n");
+                 "       glasswake-capture --replay FILE --video OUT.mp4|OUT.webm [--size WxH] [--fps N]\n"
+                 "       glasswake-capture --replay FILE --frame N --png OUT.png [--size WxH]\n");
     return 2;
 }
 
@@ -79,7 +83,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "glasswake-capture: %s\n", error.c_str());
             return usage();
         }
-        return exportReplayVideo(options);
+        return options.frame ? exportReplayFrame(options) : exportReplayVideo(options);
     }
     int width = 640, height = 360, drawn = 3;
     double step = 1.0 / 60.0;
@@ -148,9 +152,7 @@ int main(int argc, char** argv)
         return 1;
 
     prepareCaptureRenderer(width, height);
-    crtSeed(1);  // the generator as a fresh process has it: the layout depends on it
-    capture.game = new part_game();
-    capture.game->init(&g_renderer);
+    capture.game = static_cast<part_game*>(gamePart);
     for (const Request& r : requests) {
         capture.runUntil(r.time);
         if (!savePng(r.path, width, height, readWindowPixels(width, height))) {
