@@ -5,8 +5,10 @@
 // that keeps every second of a run that never ends normally.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -214,6 +216,56 @@ TEST(ReplayRecorder, FlushesEverySecondAndAtLevelEndsSoACrashKeepsTheRest)
 
     ReplayRecorder nowhere;
     EXPECT_FALSE(nowhere.open(tempPath("no/such/folder/x.gwreplay"), header, error));
+}
+
+// In a child process: records to `path` while the file may grow to 4 KiB
+// only, then exits 0 when the recording stopped with its reason and the file
+// keeps what was written before.
+[[noreturn]] void recordIntoASmallLimit(const std::string& path)
+{
+    struct rlimit limit {};
+    limit.rlim_cur = limit.rlim_max = 4096;
+    std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    ReplayHeader header;
+    header.gameVersion = "glasswake test";
+    header.settings.windowWidth = header.settings.windowHeight = 100;
+    header.settings.renderWidth = header.settings.renderHeight = 100;
+    ReplayRecorder recorder;
+    std::string error;
+    if (!recorder.open(path, header, error))
+        std::_Exit(10);
+    ReplayFrame frame;
+    frame.delta = 2.0;  // each frame goes out at once
+    int recorded = 0;
+    while (recorder.isOpen() && recorded < 10000) {
+        frame.mouseX = recorded;
+        recorder.record(frame, 0);
+        ++recorded;
+    }
+    std::fprintf(stderr, "stopped after %d frames: %s\n", recorded, recorder.failure().c_str());
+    Replay kept;
+    const ReplayReadResult read = readReplayFile(path, kept);
+    const bool sound = read.status == ReplayStatus::Incomplete && kept.frames.size() + 1 >= size_t(recorded) &&
+                       kept.frames.size() > 50;
+    std::_Exit(sound && !recorder.failure().empty() ? 0 : 11);
+}
+
+TEST(ReplayRecorderDeathTest, AWriteThatFailsMidRunStopsTheRecordingAndKeepsWhatWasWritten)
+{
+    // A file that may grow to 4 KiB only (a full disk, a quota): the game
+    // plays on, the recording stops with the reason, and the file reads as a
+    // run that ended early, every block written before the failure kept.
+    const std::string path = tempPath("full.gwreplay");
+    EXPECT_EXIT(recordIntoASmallLimit(path), ::testing::ExitedWithCode(0), "stopped after [0-9]+ frames: File too large");
+    std::remove(path.c_str());
+
+    // A device that takes nothing: the header does not go, and the game is told at once.
+    ReplayHeader header;
+    ReplayRecorder full;
+    std::string error;
+    EXPECT_FALSE(full.open("/dev/full", header, error));
+    EXPECT_EQ(error, "No space left on device");
 }
 
 TEST(ReplayRun, TheLargestValuesAReplayMayHoldRunThroughTheRules)

@@ -2,6 +2,7 @@
 // without waiting: a pipe (or a folder, or a device) where a file should be
 // is refused at once, as a file that cannot be read is. A reader that waited
 // for a writer would hang the game at start; the alarm ends such a test.
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -74,4 +75,5 @@ TEST_F(PipeReaders, SoundFilesAndPadMappingsToo)
     FSOUND_Close();
     // The player's own pad mappings: a pipe there is passed over.
     platform::initGamepads(fifo);
+    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }

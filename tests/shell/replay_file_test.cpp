@@ -1,6 +1,7 @@
 // Replay files: every recorded field comes back bit for bit, the encoding is
-// canonical, and a damaged, cut, foreign or newer file is refused with its
-// reason (header, frames and trailer each checked).
+// canonical, a damaged header, a foreign or a newer file is refused with its
+// reason, and damage after the header (frames, trailer) keeps the intact
+// blocks before it, as a cut file does.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -176,33 +177,44 @@ TEST(ReplayFile, DamageInEachPartIsRefusedWithItsReason)
         {"middle block", l.blocks[1] + 30, "damaged frames: checksum mismatch in the block at byte"},
         {"trailer", l.trailer + 20, "damaged trailer (checksum mismatch)"},
     };
-    for (const Case& c : cases) {
+    const size_t kept[] = {0, 50, 130};  // frames before the damage
+    for (size_t i = 0; i < 3; ++i) {
+        const Case& c = cases[i];
         std::vector<uint8_t> bad = good;
         bad[c.offset] ^= 0x10;
         Replay out;
         const ReplayReadResult r = read(bad, out);
-        EXPECT_EQ(r.status, ReplayStatus::Damaged) << c.what;
+        EXPECT_EQ(r.status, i == 0 ? ReplayStatus::Damaged : ReplayStatus::Incomplete) << c.what;
         EXPECT_NE(r.error.find(c.reason), std::string::npos) << c.what << ": " << r.error;
+        EXPECT_EQ(out.frames.size(), kept[i]) << c.what;
+        EXPECT_FALSE(out.complete);
+        if (i > 0) {
+            EXPECT_NE(r.error.find("the " + std::to_string(kept[i]) + " frames before it are kept"),
+                      std::string::npos)
+                << r.error;
+        }
     }
 
-    // Values that pass their hash are still checked.
-    auto refusedWith = [&](std::vector<uint8_t> bad, size_t start, size_t end, const char* reason) {
+    // Values that pass their hash are still checked; the blocks before stay.
+    auto refusedWith = [&](std::vector<uint8_t> bad, size_t start, size_t end, const char* reason,
+                           size_t framesKept) {
         rehash(bad, start, end);
         Replay out;
         const ReplayReadResult r = read(bad, out);
-        EXPECT_EQ(r.status, ReplayStatus::Damaged) << reason;
+        EXPECT_EQ(r.status, ReplayStatus::Incomplete) << reason;
         EXPECT_NE(r.error.find(reason), std::string::npos) << r.error;
+        EXPECT_EQ(out.frames.size(), framesKept) << reason;
     };
     std::vector<uint8_t> nan = good;  // the first frame's delta becomes NaN
     const uint64_t nanBits = 0x7FF8000000000000ull;
     std::memcpy(&nan[l.blocks[0] + 17], &nanBits, 8);
-    refusedWith(nan, l.blocks[0], l.blocks[1], "a frame delta out of range");
+    refusedWith(nan, l.blocks[0], l.blocks[1], "a frame delta out of range", 0);
     std::vector<uint8_t> skipped = good;  // the second block claims to start at frame 49
     skipped[l.blocks[1] + 4] = 49;
-    refusedWith(skipped, l.blocks[1], l.blocks[2], "starts at frame 49, expected 50");
+    refusedWith(skipped, l.blocks[1], l.blocks[2], "starts at frame 49, expected 50", 50);
     std::vector<uint8_t> counted = good;  // the trailer counts one frame too many
     counted[l.trailer + 8] = 131;
-    refusedWith(counted, l.trailer, good.size(), "it counts 131 frames, the file holds 130");
+    refusedWith(counted, l.trailer, good.size(), "it counts 131 frames, the file holds 130", 130);
     Replay noWidth = sampleReplay();  // a render width of 0, written with a sound hash
     noWidth.header.settings.renderWidth = 0;
     Replay out;
@@ -210,15 +222,23 @@ TEST(ReplayFile, DamageInEachPartIsRefusedWithItsReason)
     EXPECT_EQ(zero.status, ReplayStatus::Damaged);
     EXPECT_NE(zero.error.find("bad window or render size"), std::string::npos) << zero.error;
 
-    Replay noFade = sampleReplay();  // ends by the exit fade, yet no frame began it
+    Replay noFade = sampleReplay();  // ends by the exit fade, yet no record began it
     noFade.frames[128].fadeStarts = false;
     const ReplayReadResult fade = read(encodeInBlocks(noFade, 50), out);
-    EXPECT_NE(fade.error.find("no frame begins it"), std::string::npos) << fade.error;
+    EXPECT_NE(fade.error.find("no record begins it"), std::string::npos) << fade.error;
     EXPECT_FALSE(out.complete);
+    EXPECT_EQ(out.frames.size(), 130u);
 
     std::vector<uint8_t> trailing = good;
     trailing.push_back(0);
     EXPECT_NE(read(trailing, out).error.find("after the trailer"), std::string::npos);
+
+    // A power cut: the file's last 200 bytes are zeros. What came before them stays.
+    std::vector<uint8_t> zeroed = good;
+    std::fill(zeroed.end() - 200, zeroed.end(), 0);
+    const ReplayReadResult cut = read(zeroed, out);
+    EXPECT_EQ(cut.status, ReplayStatus::Incomplete) << cut.error;
+    EXPECT_EQ(out.frames.size(), 100u) << cut.error;  // the last block and the trailer are gone
 }
 
 TEST(ReplayFile, ForeignNewerAndCutFilesAreTold)
@@ -273,8 +293,9 @@ TEST(ReplayFile, OnlyCanonicalFramesAreAccepted)
     rehash(bytes, l.blocks[0], l.blocks[0] + 16 + length + 8);
     Replay out;
     const ReplayReadResult result = read(bytes, out);
-    EXPECT_EQ(result.status, ReplayStatus::Damaged);
+    EXPECT_EQ(result.status, ReplayStatus::Incomplete);
     EXPECT_NE(result.error.find("bad mouse position"), std::string::npos) << result.error;
+    EXPECT_TRUE(out.frames.empty());
 
     // Limits: the largest accepted values pass, the next ones do not.
     Replay edge;
@@ -283,9 +304,86 @@ TEST(ReplayFile, OnlyCanonicalFramesAreAccepted)
     edge.frames[0].delta = REPLAY_MAX_DELTA;
     edge.frames[0].mouseY = -REPLAY_MAX_INPUT;
     EXPECT_EQ(read(encodeReplay(edge), out).status, ReplayStatus::Incomplete);  // no trailer, nothing wrong
+    EXPECT_EQ(out.frames.size(), 1u);
     edge.frames[0].delta = std::nextafter(REPLAY_MAX_DELTA, 1e300);
-    EXPECT_EQ(read(encodeReplay(edge), out).status, ReplayStatus::Damaged);
+    EXPECT_EQ(read(encodeReplay(edge), out).status, ReplayStatus::Incomplete);
+    EXPECT_TRUE(out.frames.empty());
     edge.frames[0].delta = 0.0;
     edge.frames[0].mouseY = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(read(encodeReplay(edge), out).status, ReplayStatus::Damaged);
+    EXPECT_EQ(read(encodeReplay(edge), out).status, ReplayStatus::Incomplete);
+    EXPECT_TRUE(out.frames.empty());
+}
+
+TEST(ReplayFile, PausesComeBackAndMustBeginWithAFrame)
+{
+    // P, a pause of three passes, the fade begun inside it by Escape.
+    Replay r = sampleReplay();
+    r.frames.resize(60);
+    r.frames[40].pauseBegins = true;
+    for (int i = 0; i < 3; ++i)
+        r.frames.insert(r.frames.begin() + 41 + i, replayPausedRecord(0.01 * (i + 1), i == 2));
+    r.frames.back().fadeStarts = false;
+    r.trailer.frames = static_cast<uint32_t>(r.frames.size());
+    const std::vector<uint8_t> bytes = encodeInBlocks(r, 42);  // a block boundary inside the pause
+    Replay back;
+    ASSERT_TRUE(read(bytes, back).ok()) << read(bytes, back).error;
+    ASSERT_EQ(back.frames.size(), 63u);
+    EXPECT_TRUE(back.frames[40].pauseBegins);
+    EXPECT_TRUE(back.frames[41].paused && back.frames[42].paused && back.frames[43].paused);
+    EXPECT_TRUE(back.frames[43].fadeStarts);
+    EXPECT_EQ(back.frames[42].delta, 0.02);
+    EXPECT_FALSE(back.frames[44].paused);
+    // The frame after the pause has the inputs it had, not the pause's.
+    EXPECT_TRUE(sameBits(back.frames[44].mouseX, r.frames[44].mouseX));
+    EXPECT_EQ(encodeInBlocks(back, 42), bytes);
+
+    // A pass of the pause that no frame began is no record the game writes.
+    Replay orphan = r;
+    orphan.frames[40].pauseBegins = false;
+    const ReplayReadResult bad = read(encodeInBlocks(orphan, 42), back);
+    EXPECT_EQ(bad.status, ReplayStatus::Incomplete);
+    EXPECT_NE(bad.error.find("a pass of the pause that no frame began"), std::string::npos) << bad.error;
+    EXPECT_EQ(back.frames.size(), 0u);  // the damage is in the first block
+}
+
+TEST(ReplayFile, FormatOneFilesAreStillRead)
+{
+    // The same run in format 1: no rules digest in the header, no pause.
+    Replay r = sampleReplay();
+    std::vector<uint8_t> bytes = encodeInBlocks(r, 50);
+    uint32_t body;
+    std::memcpy(&body, &bytes[10], 4);
+    const size_t seed = 14 + 1 + r.header.gameVersion.size() + 1 + 24;  // the digest follows the seed
+    bytes.erase(bytes.begin() + long(seed) + 4, bytes.begin() + long(seed) + 12);
+    body -= 8;
+    std::memcpy(&bytes[10], &body, 4);
+    bytes[8] = 1;
+    rehash(bytes, 0, 14 + body + 8);
+    Replay back;
+    const ReplayReadResult result = read(bytes, back);
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(back.header.formatVersion, 1);
+    EXPECT_EQ(back.header.rulesDigest, 0u);
+    EXPECT_EQ(back.header.levelSeed, 0xDEADBEEFu);
+    EXPECT_EQ(back.frames.size(), 130u);
+
+    // Format 1 knows no pause.
+    Replay paused = r;
+    paused.frames[10].pauseBegins = true;
+    std::vector<uint8_t> v2 = encodeInBlocks(paused, 50);
+    v2.erase(v2.begin() + long(seed) + 4, v2.begin() + long(seed) + 12);
+    std::memcpy(&v2[10], &body, 4);
+    v2[8] = 1;
+    rehash(v2, 0, 14 + body + 8);
+    EXPECT_NE(read(v2, back).error.find("unknown frame flags"), std::string::npos);
+}
+
+TEST(ReplayFile, EachAssetIsNamedOnce)
+{
+    Replay r = sampleReplay();
+    r.header.assets.push_back(r.header.assets.front());
+    Replay back;
+    const ReplayReadResult result = read(encodeInBlocks(r, 50), back);
+    EXPECT_EQ(result.status, ReplayStatus::Damaged);
+    EXPECT_NE(result.error.find("the asset textures/bg08.jpg is named twice"), std::string::npos) << result.error;
 }

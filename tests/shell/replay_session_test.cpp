@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <string>
 
+#include "rules_digest.h"
 #include "shell/asset_digest.h"
 #include "shell/command_line.h"
 #include "shell/display_settings.h"
@@ -67,6 +68,7 @@ Replay windowedRun()
 {
     Replay r;
     r.header.gameVersion = versionText();
+    r.header.rulesDigest = RULES_DIGEST;
     r.header.settings = {false, true, false, true, 1366, 768, 1366, 768, 1366, 768};
     r.header.assets = digestGameAssets(std::string(GW_BUILD_DIR) + "/");
     r.frames.resize(3);
@@ -109,6 +111,21 @@ TEST_F(ReplaySessionTest, ABadReplayIsRefusedInAMessageBoxWithExitCodeOne)
     EXPECT_NE(g_message.find("made with other assets (" + other.header.assets.back().name + " differs)"),
               std::string::npos)
         << g_message;
+
+    // The same version with other rules would play another run: refused.
+    Replay rules = windowedRun();
+    rules.header.rulesDigest ^= 1;
+    EXPECT_EQ(prepare(write("rules.gwreplay", encodeReplay(rules))), 1);
+    EXPECT_NE(g_message.find("whose rules differ"), std::string::npos) << g_message;
+
+    // One asset named twice, another left out.
+    Replay twice = windowedRun();
+    twice.header.assets.back() = twice.header.assets.front();
+    EXPECT_NE(replayMismatch(twice.header, std::string(GW_BUILD_DIR) + "/"), "");
+    Replay shorter = windowedRun();
+    shorter.header.assets.pop_back();
+    EXPECT_NE(replayMismatch(shorter.header, std::string(GW_BUILD_DIR) + "/").find("does not name"),
+              std::string::npos);
 }
 
 TEST_F(ReplaySessionTest, AnOrdinaryRunGetsItsStateFolder)
