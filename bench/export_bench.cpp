@@ -23,7 +23,6 @@
 #include <vector>
 
 #include "game/replay_simulation.h"
-#include "rules_digest.h"
 #include "shell/asset_digest.h"
 #include "shell/command_line.h"
 
@@ -45,11 +44,8 @@ std::string executableDirectory()
 Replay longRun(double hours, const std::string& base)
 {
     Replay r;
-    r.header.gameVersion = versionText();
-    r.header.rulesDigest = RULES_DIGEST;
-    r.header.settings = {false, true, true, true, 640, 360, 640, 360, 640, 360};
-    r.header.levelSeed = 1;
-    r.header.assets = digestGameAssets(base);
+    const ReplaySettings windowed{false, true, true, true, 640, 360, 640, 360, 640, 360};
+    r.header = headerOfThisBuild(windowed, 1, base);
     const long seconds = std::lround(hours * 3600.0);
     for (long t = 0; t < seconds; ++t) {
         ReplayFrame f = r.frames.empty() ? ReplayFrame{} : r.frames.back();
@@ -72,13 +68,7 @@ Replay longRun(double hours, const std::string& base)
     last.fadeStarts = false;
     last.delta = 0.02;  // the fade completes
     r.frames.push_back(last);
-    ReplaySimulation simulation(r);
-    while (!simulation.done())
-        simulation.step();
-    const ReplayRunState s = simulation.state();
-    r.complete = true;
-    r.trailer = {s.frames, s.demoTime, s.gameTime, s.score, s.life, s.levelsCompleted, s.levelsLost,
-                 ReplayEnding::ExitFade};
+    closeWithTrailer(r, ReplayEnding::ExitFade);
     return r;
 }
 

@@ -56,6 +56,16 @@ ReplayRunState stateOfRules(const GameRules& rules, uint32_t frames, double demo
     return s;
 }
 
+void closeWithTrailer(Replay& replay, ReplayEnding ending)
+{
+    ReplaySimulation simulation(replay);
+    while (!simulation.done())
+        simulation.step();
+    const ReplayRunState s = simulation.state();
+    replay.complete = true;
+    replay.trailer = {s.frames, s.demoTime, s.gameTime, s.score, s.life, s.levelsCompleted, s.levelsLost, ending};
+}
+
 bool trailerAgrees(const ReplayTrailer& t, const ReplayRunState& s)
 {
     auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };

@@ -49,3 +49,6 @@ public:
 ReplayRunState stateOfRules(const GameRules& rules, uint32_t frames, double demoTime);
 // True when every value equals the trailer's, bit for bit.
 bool trailerAgrees(const ReplayTrailer& trailer, const ReplayRunState& state);
+// Ends a replay made by hand (tests, benchmarks) as the game ends a run: the
+// trailer holds the state the rules reach.
+void closeWithTrailer(Replay& replay, ReplayEnding ending);

@@ -91,6 +91,17 @@ std::vector<ReplayAsset> digestGameAssets(const std::string& base)
     return assets;
 }
 
+ReplayHeader headerOfThisBuild(const ReplaySettings& settings, uint32_t levelSeed, const std::string& base)
+{
+    ReplayHeader header;
+    header.gameVersion = versionText();
+    header.rulesDigest = RULES_DIGEST;
+    header.settings = settings;
+    header.levelSeed = levelSeed;
+    header.assets = digestGameAssets(base);
+    return header;
+}
+
 std::string replayMismatch(const ReplayHeader& header, const std::string& base)
 {
     if (header.gameVersion != versionText())

@@ -18,6 +18,10 @@ std::vector<std::string> gameAssetFiles(const std::string& base);
 // Each file with its content hash (0 for a file that cannot be read).
 std::vector<ReplayAsset> digestGameAssets(const std::string& base);
 
+// A header this build plays: its version and rules, the given settings and
+// level, and the assets in `base` as they are.
+ReplayHeader headerOfThisBuild(const ReplaySettings& settings, uint32_t levelSeed, const std::string& base);
+
 // Why this build cannot play the replay back exactly ("" when it can): a
 // game version or rules other than this one's, or assets other than those in
 // `base` (each file of the game's list named once, with the same content).

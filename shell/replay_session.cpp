@@ -12,7 +12,6 @@
 #include "game/part_game.h"
 #include "game/replay_simulation.h"
 #include "render/png_image.h"
-#include "rules_digest.h"
 #include "shell/asset_digest.h"
 #include "shell/command_line.h"
 #include "shell/crt_random.h"
@@ -214,10 +213,7 @@ void replayAfterParts()
     }
     if (g_session.recordPath.empty())
         return;
-    ReplayHeader header;
-    header.gameVersion = versionText();
-    header.rulesDigest = RULES_DIGEST;
-    ReplaySettings& s = header.settings;
+    ReplaySettings s;
     s.fullscreen = fullscreen;
     s.windowed = settingsChoice.windowed;
     s.antialiased = antialiased;
@@ -228,8 +224,7 @@ void replayAfterParts()
     s.windowHeight = windowHeight;
     s.renderWidth = renderWidth;
     s.renderHeight = renderHeight;
-    header.levelSeed = game()->rules.levelSeed;
-    header.assets = digestGameAssets("");
+    const ReplayHeader header = headerOfThisBuild(s, game()->rules.levelSeed, "");
     std::string error;
     if (!g_session.recorder.open(g_session.recordPath, header, error))
         std::fprintf(stderr, "glasswake: not recording to %s: %s\n", g_session.recordPath.c_str(), error.c_str());

@@ -16,7 +16,6 @@
 
 #include "game/replay_simulation.h"
 #include "render/png_image.h"
-#include "rules_digest.h"
 #include "shell/asset_digest.h"
 #include "shell/command_line.h"
 #include "support/gl_fixture.h"
@@ -28,11 +27,8 @@ namespace {
 Replay runWithEverything()
 {
     Replay r;
-    r.header.gameVersion = versionText();
-    r.header.rulesDigest = RULES_DIGEST;
-    r.header.settings = {false, true, true, true, 160, 90, 160, 90, 160, 90};
-    r.header.levelSeed = 41;
-    r.header.assets = digestGameAssets(std::string(GW_BUILD_DIR) + "/");
+    const ReplaySettings windowed{false, true, true, true, 160, 90, 160, 90, 160, 90};
+    r.header = headerOfThisBuild(windowed, 41, std::string(GW_BUILD_DIR) + "/");
     auto frame = [&r](double delta) {
         ReplayFrame f = r.frames.empty() ? ReplayFrame{} : r.frames.back();
         f.paused = f.pauseBegins = f.fadeStarts = false;
@@ -55,13 +51,7 @@ Replay runWithEverything()
     frame(0.004)->fadeStarts = true;  // record 42: the fade is 40 % of the way
     frame(0.003);
     frame(0.01);
-    ReplaySimulation simulation(r);
-    while (!simulation.done())
-        simulation.step();
-    const ReplayRunState s = simulation.state();
-    r.complete = true;
-    r.trailer = {s.frames, s.demoTime, s.gameTime, s.score, s.life, s.levelsCompleted, s.levelsLost,
-                 ReplayEnding::ExitFade};
+    closeWithTrailer(r, ReplayEnding::ExitFade);
     return r;
 }
 

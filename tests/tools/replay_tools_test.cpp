@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "game/replay_simulation.h"
-#include "rules_digest.h"
 #include "shell/asset_digest.h"
 #include "shell/command_line.h"
 #include "support/gl_fixture.h"
@@ -60,12 +59,10 @@ ToolRun runTool(const std::string& tool, const std::string& arguments)
 Replay shortRun()
 {
     Replay r;
-    r.header.gameVersion = versionText();
-    r.header.rulesDigest = RULES_DIGEST;
-    r.header.settings.windowWidth = r.header.settings.renderWidth = 1280;
-    r.header.settings.windowHeight = r.header.settings.renderHeight = 720;
-    r.header.levelSeed = 12345;
-    r.header.assets = digestGameAssets(std::string(GW_BUILD_DIR) + "/");
+    ReplaySettings settings;
+    settings.windowWidth = settings.renderWidth = 1280;
+    settings.windowHeight = settings.renderHeight = 720;
+    r.header = headerOfThisBuild(settings, 12345, std::string(GW_BUILD_DIR) + "/");
     for (int i = 0; i < 120; ++i) {
         ReplayFrame f;
         f.delta = 1.0 / 60.0;
@@ -74,13 +71,7 @@ Replay shortRun()
         f.fadeStarts = i == 119;
         r.frames.push_back(f);
     }
-    ReplaySimulation simulation(r);
-    while (!simulation.done())
-        simulation.step();
-    const ReplayRunState s = simulation.state();
-    r.complete = true;
-    r.trailer = {s.frames, s.demoTime, s.gameTime, s.score, s.life, s.levelsCompleted, s.levelsLost,
-                 ReplayEnding::ExitFade};
+    closeWithTrailer(r, ReplayEnding::ExitFade);
     return r;
 }
 

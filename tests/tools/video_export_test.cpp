@@ -21,7 +21,6 @@
 #include <vector>
 
 #include "game/replay_simulation.h"
-#include "rules_digest.h"
 #include "shell/asset_digest.h"
 #include "shell/command_line.h"
 #include "support/gl_fixture.h"
@@ -36,11 +35,8 @@ namespace {
 Replay tenSeconds()
 {
     Replay r;
-    r.header.gameVersion = versionText();
-    r.header.rulesDigest = RULES_DIGEST;
-    r.header.settings = {false, true, false, true, 160, 90, 160, 90, 160, 90};
-    r.header.levelSeed = 7;
-    r.header.assets = digestGameAssets(std::string(GW_BUILD_DIR) + "/");
+    const ReplaySettings windowed{false, true, false, true, 160, 90, 160, 90, 160, 90};
+    r.header = headerOfThisBuild(windowed, 7, std::string(GW_BUILD_DIR) + "/");
     for (int i = 0; i < 300; ++i) {
         ReplayFrame f;
         f.delta = 1.0 / 30.0;
@@ -49,13 +45,7 @@ Replay tenSeconds()
         f.fadeStarts = i == 298;
         r.frames.push_back(f);
     }
-    ReplaySimulation simulation(r);
-    while (!simulation.done())
-        simulation.step();
-    const ReplayRunState s = simulation.state();
-    r.complete = true;
-    r.trailer = {s.frames, s.demoTime, s.gameTime, s.score, s.life, s.levelsCompleted, s.levelsLost,
-                 ReplayEnding::ExitFade};
+    closeWithTrailer(r, ReplayEnding::ExitFade);
     return r;
 }
 
