@@ -126,8 +126,10 @@ void closeSoundDecoding()
 {
     if (g_decoderOpenedMixer)
         Mix_CloseAudio();
-    if (g_decoderStartedAudio)
+    if (g_decoderStartedAudio) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        SDL_ResetHint(SDL_HINT_AUDIODRIVER);  // the environment's choice again, for whatever opens audio next
+    }
     g_decoderOpenedMixer = g_decoderStartedAudio = false;
 }
 
