@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 #include "assets/jpeg_bits.h"
 #include "assets/jpeg_color.h"
 #include "assets/jpeg_idct.h"

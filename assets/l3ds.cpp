@@ -11,9 +11,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 #include "assets/l3ds_chunks.h"
-#include "assets/work_meter.h"
+#include "base/work_meter.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "assets/l3ds_objects.h"
-#include "assets/work_meter.h"
+#include "base/work_meter.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "assets/work_meter.h"
+#include "base/work_meter.h"
 
 bool LChunkReader::take(size_t count)
 {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "assets/l3ds_objects.h"
-#include "assets/work_meter.h"
+#include "base/work_meter.h"
 
 namespace {
 

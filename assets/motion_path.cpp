@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/vec3.h"
-#include "render/vector_math.h"
+#include "base/vec3.h"
+#include "base/vector_math.h"
 
 // The budget: bytes allocated per input byte, and the fixed allowance.
 constexpr size_t MOTION_BUDGET_PER_BYTE = 48;

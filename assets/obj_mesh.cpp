@@ -13,8 +13,8 @@
 #include <new>
 #include <utility>
 
-#include "assets/file_bytes.h"
-#include "assets/work_meter.h"
+#include "base/file_bytes.h"
+#include "base/work_meter.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-#include "render/vec3.h"
+#include "base/vec3.h"
 
 // The budget: bytes allocated per input byte, and the fixed allowance.
 constexpr size_t OBJ_BUDGET_PER_BYTE = 24;

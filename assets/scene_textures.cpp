@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "assets/l3ds.h"
-#include "assets/work_meter.h"
+#include "base/work_meter.h"
 
 namespace {
 

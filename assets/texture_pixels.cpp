@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "assets/jpeg_decoder.h"
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 
 PixelBuffer decodeToRgbBottomUp(jpeg_decoder& decoder)
 {

@@ -8,7 +8,7 @@
 #include "assets/jpeg_decoder.h"
 #include "assets/texture_pixels.h"
 #include "render/renderer.h"
-#include "shell/fatal_exit.h"
+#include "platform/fatal_exit.h"
 
 namespace {
 

@@ -36,7 +36,7 @@
 
 #include "game/game_capture.h"
 #include "render/renderer.h"
-#include "render/step_marks.h"
+#include "base/step_marks.h"
 #include "shell/asset_digest.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"

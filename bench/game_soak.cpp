@@ -14,7 +14,7 @@
 
 #include "game/game_rules.h"
 #include "game/level_layout.h"
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 #include "soak_player.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "assets/work_meter.h"
+#include "base/work_meter.h"
 
 class BudgetCheck {
 public:

@@ -5,7 +5,7 @@
 
 #include "render/renderer.h"
 #include "shell/display_settings.h"
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 #include "shell/frame_loop.h"
 #include "shell/window.h"
 

@@ -12,7 +12,7 @@
 
 #include "game/capture_script.h"
 #include "game/part_game.h"
-#include "shell/frame_inputs.h"
+#include "base/frame_inputs.h"
 
 // Sets the display globals (the window stays 1280x720 for the mouse scale, so
 // a script steers the same at every render size) and sets up as the game does

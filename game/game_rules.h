@@ -32,8 +32,8 @@
 
 #include "game/game_entity.h"
 #include "game/game_sound.h"
-#include "render/vec3.h"
-#include "shell/frame_inputs.h"
+#include "base/vec3.h"
+#include "base/frame_inputs.h"
 
 // The inputs the rules read, with the mouse already scaled to the window.
 struct GameControls {

@@ -12,9 +12,9 @@
 #include "game/game_random.h"
 #include "game/part_game.h"
 #include "render/renderer.h"
-#include "render/step_marks.h"
-#include "render/vector_math.h"
-#include "shell/crt_random.h"
+#include "base/step_marks.h"
+#include "base/vector_math.h"
+#include "base/crt_random.h"
 #include "shell/display_settings.h"
 
 namespace {

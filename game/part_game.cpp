@@ -4,8 +4,8 @@
 
 #include "game/game_math.h"
 #include "render/renderer.h"
-#include "render/step_marks.h"
-#include "render/vector_math.h"
+#include "base/step_marks.h"
+#include "base/vector_math.h"
 #include "shell/display_settings.h"
 
 namespace {

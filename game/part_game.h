@@ -11,7 +11,7 @@
 #include "assets/motion_path.h"
 #include "assets/obj_mesh.h"
 #include "game/game_rules.h"
-#include "shell/frame_inputs.h"
+#include "base/frame_inputs.h"
 #include "shell/parts.h"
 
 // Texture indices of the game (relative to the texture base).

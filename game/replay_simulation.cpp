@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 #include "shell/sound.h"
 
 ReplaySimulation::ReplaySimulation(const Replay& r, bool withSound) : replay(r)

@@ -12,7 +12,7 @@
 #include <cstdint>
 
 #include "game/game_rules.h"
-#include "shell/frame_inputs.h"
+#include "base/frame_inputs.h"
 #include "shell/replay_file.h"
 
 struct ReplayRunState {

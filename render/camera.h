@@ -1,7 +1,7 @@
 // camera.h - the placement record of the viewer and of the projected light.
 #pragma once
 
-#include "render/vec3.h"
+#include "base/vec3.h"
 
 // Eye point, point looked at, and up direction (neither unit length nor
 // orthogonal to the view direction need it be).

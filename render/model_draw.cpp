@@ -7,7 +7,7 @@
 #include "assets/l3ds.h"
 #include "assets/obj_mesh.h"
 #include "render/renderer.h"
-#include "render/vector_math.h"
+#include "base/vector_math.h"
 
 namespace {
 

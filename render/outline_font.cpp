@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "render/renderer.h"
-#include "shell/fatal_exit.h"
+#include "platform/fatal_exit.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "render/gl.h"
 #include "render/outline_font.h"
 #include "render/shader_runtime.h"
-#include "render/vec3.h"
+#include "base/vec3.h"
 
 struct FrameInputs;
 struct ObjFace;

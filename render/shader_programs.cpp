@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 #include "render/renderer.h"
-#include "shell/fatal_exit.h"
+#include "platform/fatal_exit.h"
 
 namespace {
 

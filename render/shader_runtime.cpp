@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 
 struct CgParameterRecord {
     CgProgramRecord* program = nullptr;

@@ -2,13 +2,14 @@
 #include "shell/asset_digest.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "assets/l3ds.h"
 #include "assets/scene_textures.h"
 #include "game/part_game.h"
 #include "shell/command_line.h"
 #include "rules_digest.h"
-#include "shell/content_hash.h"
+#include "base/content_hash.h"
 
 namespace {
 
@@ -107,7 +108,9 @@ std::string replayMismatch(const ReplayHeader& header, const std::string& base)
     if (header.gameVersion != versionText())
         return "recorded by " + header.gameVersion + "; this is " + versionText() +
                ", whose rules or pictures may differ";
-    if (header.formatVersion >= 2 && header.rulesDigest != RULES_DIGEST)
+    if (header.formatVersion >= 2 &&
+        std::find(std::begin(RULES_DIGESTS_ALIKE), std::end(RULES_DIGESTS_ALIKE), header.rulesDigest) ==
+            std::end(RULES_DIGESTS_ALIKE))
         return "recorded by a build of " + header.gameVersion + " whose rules differ from this one's";
     // Every file of this game's list named exactly once, with its content.
     const std::vector<ReplayAsset> here = digestGameAssets(base);

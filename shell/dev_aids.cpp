@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "shell/frame_inputs.h"
-#include "shell/platform.h"
+#include "base/frame_inputs.h"
+#include "platform/platform.h"
 
 std::string cameraLog;
 float markerDefaults[3] = {0.0f, 0.0f, 0.0f};

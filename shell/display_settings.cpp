@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "shell/command_line.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/startup_settings.h"
 
 int32_t windowWidth = 0;

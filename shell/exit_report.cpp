@@ -6,7 +6,7 @@
 
 #include "game/part_game.h"
 #include "render/gl.h"
-#include "shell/content_hash.h"
+#include "base/content_hash.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/pause.h"

@@ -5,14 +5,14 @@
 
 #include "game/part_game.h"
 #include "render/renderer.h"
-#include "render/step_marks.h"
+#include "base/step_marks.h"
 #include "shell/dev_aids.h"
 #include "shell/display_settings.h"
 #include "shell/exit_report.h"
 #include "shell/gamepad.h"
 #include "shell/part_start.h"
 #include "shell/pause.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/replay_session.h"
 #include "shell/window.h"
 

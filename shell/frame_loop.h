@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/frame_inputs.h"
+#include "base/frame_inputs.h"
 #include "shell/parts.h"
 
 // Stopwatch on the high-resolution performance counter.

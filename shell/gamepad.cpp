@@ -5,7 +5,7 @@
 
 #include "game/game_rules.h"
 #include "shell/display_settings.h"
-#include "shell/user_paths.h"
+#include "platform/user_paths.h"
 
 GamepadInput gamepad;
 

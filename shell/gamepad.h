@@ -9,7 +9,7 @@
 // stick or the mouse, places the cursor.
 #pragma once
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 struct ScreenRect {
     int x = 0;

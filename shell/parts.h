@@ -4,7 +4,7 @@
 // every frame. The two virtual operations keep this slot order: draw, init.
 #pragma once
 
-#include "shell/frame_inputs.h"
+#include "base/frame_inputs.h"
 
 class Renderer;
 

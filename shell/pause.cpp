@@ -7,7 +7,7 @@
 #include "render/renderer.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/replay_session.h"
 #include "shell/sound.h"
 

@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "assets/file_bytes.h"
-#include "assets/work_meter.h"
-#include "shell/content_hash.h"
+#include "base/file_bytes.h"
+#include "base/work_meter.h"
+#include "base/content_hash.h"
 
 namespace {
 

@@ -52,7 +52,7 @@
 // most REPLAY_BUDGET_PER_BYTE * N + REPLAY_BUDGET_FIXED (8 N + 64 KiB; a
 // frame is at least 9 bytes in the file and 72 in memory), besides the N
 // bytes of the file itself when it reads one; it refuses a file that would
-// need more. Its work (assets/work_meter.h) grows linearly with N.
+// need more. Its work (base/work_meter.h) grows linearly with N.
 #pragma once
 
 #include <array>
@@ -61,7 +61,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/frame_inputs.h"
+#include "base/frame_inputs.h"
 
 constexpr char REPLAY_MAGIC[8] = {'G', 'W', 'R', 'E', 'P', 'L', 'A', 'Y'};
 constexpr uint16_t REPLAY_FORMAT_VERSION = 2;

@@ -14,14 +14,14 @@
 #include "render/png_image.h"
 #include "shell/asset_digest.h"
 #include "shell/command_line.h"
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/pause.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/replay_recorder.h"
 #include "shell/sound.h"
-#include "shell/user_paths.h"
+#include "platform/user_paths.h"
 
 namespace {
 

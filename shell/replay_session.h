@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/frame_inputs.h"
+#include "base/frame_inputs.h"
 #include "shell/replay_file.h"
 
 // Before the window, while relative paths still mean the user's folder.

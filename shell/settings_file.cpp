@@ -9,8 +9,8 @@
 #include <cstring>
 #include <vector>
 
-#include "assets/file_bytes.h"
-#include "shell/user_paths.h"
+#include "base/file_bytes.h"
+#include "platform/user_paths.h"
 
 namespace {
 

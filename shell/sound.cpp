@@ -12,7 +12,7 @@
 #include <system_error>
 #include <vector>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 #include "shell/sound_offline.h"
 
 namespace {

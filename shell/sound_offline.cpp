@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "shell/command_line.h"
 #include "shell/display_settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/settings_file.h"
 
 struct DialogPreset {

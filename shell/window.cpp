@@ -6,12 +6,12 @@
 
 #include "game/part_game.h"
 #include "render/renderer.h"
-#include "render/step_marks.h"
+#include "base/step_marks.h"
 #include "shell/command_line.h"
 #include "shell/dev_aids.h"
 #include "shell/exit_report.h"
 #include "shell/display_settings.h"
-#include "shell/fatal_exit.h"
+#include "platform/fatal_exit.h"
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"
 #include "shell/pause.h"
@@ -26,6 +26,11 @@ double wheel = 0.0;
 bool escapePressed = false;
 
 const char* const WINDOW_TITLE = " =      Glasswake - Vexa 2009 = ";
+
+// Every fatal message releases the window first. Installed as the program
+// starts, not by createGLWindow: a window opened through the platform layer
+// alone (the tools, the tests) is released as well.
+[[maybe_unused]] static const FatalCleanup g_windowCleanup = fatalCleanup = killGLWindow;
 
 using platform::MessageIcon;
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 // Raw input state, copied into FrameInputs by the frame loop.
 extern bool active;          // false while the window is minimised

@@ -13,7 +13,7 @@
 #include "assets/l3ds.h"
 #include "l3ds_writer.h"
 #include "render/renderer.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "support/gl_fixture.h"
 
 namespace {

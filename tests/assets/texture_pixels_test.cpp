@@ -5,7 +5,7 @@
 #include "assets/jpeg_decoder.h"
 #include "assets/jpeg_oracle.h"
 #include "assets/texture_pixels.h"
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 
 namespace {
 

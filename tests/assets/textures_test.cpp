@@ -9,8 +9,8 @@
 #include "assets/jpeg_oracle.h"
 #include "assets/texture_pixels.h"
 #include "render/renderer.h"
-#include "shell/crt_random.h"
-#include "shell/platform.h"
+#include "base/crt_random.h"
+#include "platform/platform.h"
 #include "support/gl_fixture.h"
 
 namespace {

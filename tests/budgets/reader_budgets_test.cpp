@@ -17,7 +17,7 @@
 #include "assets/motion_path.h"
 #include "assets/obj_mesh.h"
 #include "assets/scene_textures.h"
-#include "assets/work_meter.h"
+#include "base/work_meter.h"
 #include "hostile_files.h"
 #include "shell/replay_file.h"
 

@@ -11,7 +11,7 @@
 #include "game/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 #include "shell/frame_loop.h"
 
 // --- scripts ---

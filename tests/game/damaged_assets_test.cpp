@@ -22,7 +22,7 @@
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/part_start.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace fs = std::filesystem;
 

@@ -8,7 +8,7 @@
 
 #include "game/part_game.h"
 #include "render/renderer.h"
-#include "render/step_marks.h"
+#include "base/step_marks.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 

@@ -13,7 +13,7 @@
 #include "game/part_game.h"
 #include "game/replay_simulation.h"
 #include "render/renderer.h"
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 

@@ -16,8 +16,8 @@
 
 #include "../bench/soak_player.h"
 #include "game/replay_simulation.h"
-#include "shell/content_hash.h"
-#include "shell/crt_random.h"
+#include "base/content_hash.h"
+#include "base/crt_random.h"
 #include "shell/frame_loop.h"
 #include "shell/replay_recorder.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "render/renderer.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

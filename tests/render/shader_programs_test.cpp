@@ -11,7 +11,7 @@
 
 #include "render/gl_state.h"
 #include "render/renderer.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "support/gl_fixture.h"
 
 namespace {

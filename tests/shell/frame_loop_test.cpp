@@ -2,7 +2,7 @@
 
 #include "shell/dev_aids.h"
 #include "shell/frame_loop.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/window.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"
 #include "shell/pause.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/window.h"
 #include "support/gl_fixture.h"
 

@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <string>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 #include "assets/jpeg_decoder.h"
-#include "shell/content_hash.h"
-#include "shell/platform.h"
+#include "base/content_hash.h"
+#include "platform/platform.h"
 #include "shell/replay_file.h"
 #include "shell/settings_file.h"
 #include "shell/sound.h"

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <limits>
 
-#include "shell/content_hash.h"
+#include "base/content_hash.h"
 #include "shell/replay_file.h"
 
 namespace {

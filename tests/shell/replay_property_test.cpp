@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 #include "game/part_game.h"
 #include "game/replay_simulation.h"
 #include "shell/command_line.h"
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"

@@ -15,7 +15,7 @@
 #include "shell/asset_digest.h"
 #include "shell/command_line.h"
 #include "shell/display_settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/replay_session.h"
 
 namespace {

@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 #include "game/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"

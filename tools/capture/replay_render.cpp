@@ -2,7 +2,7 @@
 #include "tools/capture/replay_render.h"
 
 #include "render/renderer.h"
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 #include "shell/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/replay_session.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 #include "assets/l3ds.h"
 #include "assets/scene_textures.h"
 #include "probe.h"

@@ -13,7 +13,7 @@
 #include "game/replay_simulation.h"
 #include "probe.h"
 #include "shell/asset_digest.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace {
 

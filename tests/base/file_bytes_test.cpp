@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 
 TEST(FileBytes, ReadsRegularFilesWholeAndRefusesEverythingElse)
 {

@@ -1,5 +1,5 @@
 // file_bytes.cpp - opening and reading regular files.
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,10 +1,10 @@
 // content_hash.cpp - see content_hash.h.
-#include "shell/content_hash.h"
+#include "base/content_hash.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 
 namespace {
 

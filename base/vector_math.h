@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/vec3.h"
+#include "base/vec3.h"
 
 Vec3 add(const Vec3& a, const Vec3& b);
 Vec3 sub(const Vec3& a, const Vec3& b);

@@ -1,4 +1,4 @@
-#include "shell/user_paths.h"
+#include "platform/user_paths.h"
 
 #include <sys/stat.h>
 

@@ -1,4 +1,4 @@
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 
 static uint32_t g_state = 1;
 

@@ -1,13 +1,14 @@
 // fatal_exit.cpp - the one way a message ends the program.
-#include "shell/fatal_exit.h"
+#include "platform/fatal_exit.h"
 
 #include <cstdlib>
 
-#include "shell/window.h"
+FatalCleanup fatalCleanup = nullptr;
 
 void showFatalMessage(const std::string& text, const std::string& caption, platform::MessageIcon icon)
 {
-    killGLWindow();
+    if (fatalCleanup)
+        fatalCleanup();
     platform::messageBox(text, caption, icon);
 }
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/crt_random.h"
+#include "base/crt_random.h"
 
 TEST(CrtRandom, MatchesTheWindowsRuntimeSequence)
 {

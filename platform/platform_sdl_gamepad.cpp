@@ -1,13 +1,13 @@
 // platform_sdl_gamepad.cpp - pads through SDL2's game-controller layer: its
 // controller database maps every known pad onto one button layout, and
 // pads come and go while the game runs.
-#include "shell/platform_sdl_gamepad.h"
+#include "platform/platform_sdl_gamepad.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
-#include "assets/file_bytes.h"
+#include "base/file_bytes.h"
 
 namespace platform {
 

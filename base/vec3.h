@@ -2,7 +2,7 @@
 //
 // A Vec3 carries a kind tag in front of its components so that operations can
 // tell an unset vector from a plain one and a plain one from a normalised one.
-// The operations live in render/vector_math.h.
+// The operations live in base/vector_math.h.
 #pragma once
 
 #include <cstdint>

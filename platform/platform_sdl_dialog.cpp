@@ -12,8 +12,8 @@
 
 #include <string>
 
-#include "shell/platform.h"
-#include "shell/platform_sdl_gamepad.h"
+#include "platform/platform.h"
+#include "platform/platform_sdl_gamepad.h"
 
 namespace platform {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "render/vec3.h"
+#include "base/vec3.h"
 
 struct FrameInputs {
     double mouseX = 0.0;  // (cursor x - 400) * 7 / 400

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "render/vector_math.h"
+#include "base/vector_math.h"
 
 namespace {
 

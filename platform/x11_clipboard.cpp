@@ -1,4 +1,4 @@
-#include "shell/x11_clipboard.h"
+#include "platform/x11_clipboard.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

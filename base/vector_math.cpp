@@ -1,11 +1,11 @@
 // vector_math.cpp - Vec3 operations, random01 and the Catmull-Rom Spline.
-#include "render/vector_math.h"
+#include "base/vector_math.h"
 
 #include <cmath>
 #include <cstddef>
 
-#include "assets/work_meter.h"  // resampling is part of reading a motion file
-#include "shell/crt_random.h"
+#include "base/work_meter.h"  // resampling is part of reading a motion file
+#include "base/crt_random.h"
 
 namespace {
 

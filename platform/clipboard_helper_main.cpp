@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "shell/x11_clipboard.h"
+#include "platform/x11_clipboard.h"
 
 static void report(bool owned)
 {

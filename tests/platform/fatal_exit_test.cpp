@@ -11,7 +11,7 @@
 
 #include "render/renderer.h"
 #include "shell/display_settings.h"
-#include "shell/platform.h"
+#include "platform/platform.h"
 #include "shell/window.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <SDL2/SDL.h>
 
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 namespace platform::sdl {
 

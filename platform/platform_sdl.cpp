@@ -1,13 +1,13 @@
 // platform_sdl.cpp - the platform layer on SDL2: display modes, the window and
 // its GL context, events, the counter, the cursor and message boxes.
-#include "shell/platform.h"
+#include "platform/platform.h"
 
 #include <SDL2/SDL.h>
 
 #include <csignal>
 #include <cstring>
 
-#include "shell/platform_sdl_gamepad.h"
+#include "platform/platform_sdl_gamepad.h"
 
 namespace platform {
 
@@ -436,7 +436,7 @@ void cursorPosition(int& x, int& y)
 
 // --- clipboard ---------------------------------------------------------------------
 
-#include "shell/x11_clipboard.h"
+#include "platform/x11_clipboard.h"
 
 namespace platform {
 
