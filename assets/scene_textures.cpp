@@ -5,7 +5,7 @@
 #include <array>
 #include <unordered_map>
 
-#include "assets/l3ds.h"
+#include "assets/l3ds/l3ds.h"
 #include "base/work_meter.h"
 
 namespace {

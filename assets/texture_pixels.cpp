@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "assets/jpeg_decoder.h"
+#include "assets/jpeg/jpeg_decoder.h"
 #include "base/crt_random.h"
 
 PixelBuffer decodeToRgbBottomUp(jpeg_decoder& decoder)

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "game/replay_simulation.h"
-#include "shell/asset_digest.h"
-#include "shell/command_line.h"
+#include "replay/replay_simulation.h"
+#include "replay/asset_digest.h"
+#include "settings/command_line.h"
 
 extern char** environ;
 

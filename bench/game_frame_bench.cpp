@@ -34,13 +34,13 @@
 #include <string>
 #include <vector>
 
-#include "game/game_capture.h"
+#include "shell/game_capture.h"
 #include "render/renderer.h"
 #include "base/step_marks.h"
-#include "shell/asset_digest.h"
-#include "shell/display_settings.h"
+#include "replay/asset_digest.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
-#include "shell/replay_recorder.h"
+#include "replay/replay_recorder.h"
 #include "shell/window.h"
 #include "tools/common/hidden_gl_window.h"
 

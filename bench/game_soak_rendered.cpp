@@ -18,11 +18,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "game/game_capture.h"
+#include "shell/game_capture.h"
 #include "game/part_game.h"
 #include "render/renderer.h"
 #include "tools/common/hidden_gl_window.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "soak_player.h"
 

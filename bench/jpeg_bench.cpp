@@ -33,7 +33,7 @@
 #include <jpeglib.h>
 #include <turbojpeg.h>
 
-#include "assets/jpeg_decoder.h"
+#include "assets/jpeg/jpeg_decoder.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "assets/jpeg_decoder.h"
+#include "assets/jpeg/jpeg_decoder.h"
 #include "budget_check.h"
 
 namespace {

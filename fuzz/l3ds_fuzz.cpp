@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "assets/l3ds.h"
+#include "assets/l3ds/l3ds.h"
 #include "assets/scene_textures.h"
 #include "budget_check.h"
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/replay_file.h"
+#include "replay/replay_file.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/settings_file.h"
+#include "settings/settings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -15,7 +15,7 @@
 #include "base/step_marks.h"
 #include "base/vector_math.h"
 #include "base/crt_random.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // followed by setting the volume of all channels to 55 again.
 #pragma once
 
-#include "shell/sound.h"
+#include "sound/sound.h"
 
 enum GameCue {
     CUE_MUSIC = 0,

@@ -6,7 +6,7 @@
 #include "render/renderer.h"
 #include "base/step_marks.h"
 #include "base/vector_math.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "assets/obj_mesh.h"
 #include "game/game_rules.h"
 #include "base/frame_inputs.h"
-#include "shell/parts.h"
+#include "game/parts.h"
 
 // Texture indices of the game (relative to the texture base).
 constexpr int32_t TEX_PICTURE = 0;       // scene picture, render target 0 output 0

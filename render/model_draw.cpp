@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "assets/l3ds.h"
+#include "assets/l3ds/l3ds.h"
 #include "assets/obj_mesh.h"
 #include "render/renderer.h"
 #include "base/vector_math.h"

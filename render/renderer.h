@@ -115,13 +115,13 @@ public:
     void drawProjectedLight(int32_t model, int32_t textureA, int32_t textureB, int32_t k, CameraRecord camera,
                             CameraRecord light, double time);
 
-    // --- textures (assets/textures.cpp) ---
+    // --- textures (textures.cpp) ---
     void loadTexture(const char* fileName, int32_t slot);
     void loadTextureWithAlpha(const char* colourFile, const char* alphaFile, int32_t slot);
     void loadNormalMap(const char* heightFile, int32_t slot);
     void createNoiseTexture(int32_t slot, int32_t width, int32_t height, int32_t ignored);
 
-    // --- 3DS scenes (assets/scene_import.cpp) ---
+    // --- 3DS scenes (scene_import.cpp) ---
     void importScene(int32_t sceneIndex, double scale, const char* fileName);
 
     // --- shader programs (render/shader_programs.cpp) ---
@@ -177,7 +177,7 @@ public:
     // Multiplies the current matrix by the look-at of camera.
     void applyCamera();
 
-    // --- 3DS scene importers (assets/scene_import.cpp) ---
+    // --- 3DS scene importers (scene_import.cpp) ---
     static constexpr int32_t MAX_MODELS = SCENE_COUNT;
     std::unique_ptr<L3DS> models[MAX_MODELS];  // made on first use
     // The importer of scene `index` (0 .. MAX_MODELS - 1), made empty on first use.

@@ -7,7 +7,7 @@
 #include "game/part_game.h"
 #include "render/gl.h"
 #include "base/content_hash.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/pause.h"
 

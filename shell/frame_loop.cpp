@@ -7,7 +7,7 @@
 #include "render/renderer.h"
 #include "base/step_marks.h"
 #include "shell/dev_aids.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/exit_report.h"
 #include "shell/gamepad.h"
 #include "shell/part_start.h"

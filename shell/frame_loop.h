@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/frame_inputs.h"
-#include "shell/parts.h"
+#include "game/parts.h"
 
 // Stopwatch on the high-resolution performance counter.
 struct FrameTimer {

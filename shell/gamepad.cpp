@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "game/game_rules.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "platform/user_paths.h"
 
 GamepadInput gamepad;

@@ -1,7 +1,7 @@
 #include "shell/part_start.h"
 
 #include "render/renderer.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 
 void part_start::init(Renderer* renderer)
 {

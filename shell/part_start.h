@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "shell/parts.h"
+#include "game/parts.h"
 
 class part_start final : public parts {
 public:

@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "render/renderer.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "platform/platform.h"
 #include "shell/replay_session.h"
-#include "shell/sound.h"
+#include "sound/sound.h"
 
 bool paused = false;
 bool pauseToggleRequested = false;

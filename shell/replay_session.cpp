@@ -10,17 +10,17 @@
 #include <system_error>
 
 #include "game/part_game.h"
-#include "game/replay_simulation.h"
+#include "replay/replay_simulation.h"
 #include "render/png_image.h"
-#include "shell/asset_digest.h"
-#include "shell/command_line.h"
+#include "replay/asset_digest.h"
+#include "settings/command_line.h"
 #include "base/crt_random.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/pause.h"
 #include "platform/platform.h"
-#include "shell/replay_recorder.h"
-#include "shell/sound.h"
+#include "replay/replay_recorder.h"
+#include "sound/sound.h"
 #include "platform/user_paths.h"
 
 namespace {

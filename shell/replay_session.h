@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "base/frame_inputs.h"
-#include "shell/replay_file.h"
+#include "replay/replay_file.h"
 
 // Before the window, while relative paths still mean the user's folder.
 // Playback: reads the file, checks it against this game and its assets and

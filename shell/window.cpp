@@ -7,15 +7,15 @@
 #include "game/part_game.h"
 #include "render/renderer.h"
 #include "base/step_marks.h"
-#include "shell/command_line.h"
+#include "settings/command_line.h"
 #include "shell/dev_aids.h"
 #include "shell/exit_report.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "platform/fatal_exit.h"
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"
 #include "shell/pause.h"
-#include "shell/sound.h"
+#include "sound/sound.h"
 #include "shell/replay_session.h"
 
 bool active = true;

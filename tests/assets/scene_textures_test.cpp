@@ -1,9 +1,9 @@
 // scene_textures_test.cpp - the texture plan of a 3DS scene.
 #include <gtest/gtest.h>
 
-#include "assets/l3ds.h"
+#include "assets/l3ds/l3ds.h"
 #include "assets/scene_textures.h"
-#include "l3ds_writer.h"
+#include "assets/l3ds/l3ds_writer.h"
 
 namespace {
 

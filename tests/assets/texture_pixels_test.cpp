@@ -2,8 +2,8 @@
 // alpha merge, normal map and noise.
 #include <gtest/gtest.h>
 
-#include "assets/jpeg_decoder.h"
-#include "assets/jpeg_oracle.h"
+#include "assets/jpeg/jpeg_decoder.h"
+#include "assets/jpeg/jpeg_oracle.h"
 #include "assets/texture_pixels.h"
 #include "base/crt_random.h"
 

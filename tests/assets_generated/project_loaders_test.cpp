@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "assets/jpeg_decoder.h"
-#include "assets/l3ds.h"
+#include "assets/jpeg/jpeg_decoder.h"
+#include "assets/l3ds/l3ds.h"
 #include "assets/motion_path.h"
 #include "assets/obj_mesh.h"
 #include "assets/scene_textures.h"

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "assets/l3ds.h"
-#include "assets/l3ds_writer.h"
+#include "assets/l3ds/l3ds.h"
+#include "assets/l3ds/l3ds_writer.h"
 #include "assets/obj_mesh.h"
 #include "assets_generated/built_assets.h"
 #include "render/gl_state.h"

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "shell/replay_file.h"
+#include "replay/replay_file.h"
 #include "tools/assetgen/chunk_writer.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "allocation_meter.h"
-#include "assets/jpeg_decoder.h"
-#include "assets/jpeg_oracle.h"
-#include "assets/jpeg_test_util.h"
+#include "assets/jpeg/jpeg_decoder.h"
+#include "assets/jpeg/jpeg_oracle.h"
+#include "assets/jpeg/jpeg_test_util.h"
 
 namespace {
 

@@ -13,13 +13,13 @@
 #include <string_view>
 
 #include "allocation_meter.h"
-#include "assets/l3ds.h"
+#include "assets/l3ds/l3ds.h"
 #include "assets/motion_path.h"
 #include "assets/obj_mesh.h"
 #include "assets/scene_textures.h"
 #include "base/work_meter.h"
 #include "hostile_files.h"
-#include "shell/replay_file.h"
+#include "replay/replay_file.h"
 
 namespace {
 

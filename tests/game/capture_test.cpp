@@ -8,7 +8,7 @@
 
 #include "game/capture_script.h"
 #include "game/frame_values.h"
-#include "game/game_capture.h"
+#include "shell/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
 #include "base/crt_random.h"

@@ -19,7 +19,7 @@
 
 #include "game/part_game.h"
 #include "render/renderer.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/part_start.h"
 #include "platform/platform.h"

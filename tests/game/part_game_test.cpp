@@ -9,7 +9,7 @@
 #include "game/part_game.h"
 #include "render/renderer.h"
 #include "base/step_marks.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 
 namespace {

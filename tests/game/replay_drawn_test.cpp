@@ -11,10 +11,10 @@
 #include <cstdlib>
 
 #include "game/part_game.h"
-#include "game/replay_simulation.h"
+#include "replay/replay_simulation.h"
 #include "render/renderer.h"
 #include "base/crt_random.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "shell/command_line.h"
+#include "settings/command_line.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "render/renderer.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "platform/platform.h"
 #include "shell/window.h"
 

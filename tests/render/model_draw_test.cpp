@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "assets/l3ds.h"
+#include "assets/l3ds/l3ds.h"
 #include "assets/obj_mesh.h"
-#include "assets/l3ds_writer.h"
+#include "assets/l3ds/l3ds_writer.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "game/game_rules.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"
 #include "shell/pause.h"

@@ -6,7 +6,7 @@
 #include "game/game_random.h"
 #include "game/game_rules.h"
 #include "render/renderer.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/pause.h"
 #include "shell/window.h"

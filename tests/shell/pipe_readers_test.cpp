@@ -13,12 +13,12 @@
 #include <string>
 
 #include "base/file_bytes.h"
-#include "assets/jpeg_decoder.h"
+#include "assets/jpeg/jpeg_decoder.h"
 #include "base/content_hash.h"
 #include "platform/platform.h"
-#include "shell/replay_file.h"
-#include "shell/settings_file.h"
-#include "shell/sound.h"
+#include "replay/replay_file.h"
+#include "settings/settings_file.h"
+#include "sound/sound.h"
 
 namespace {
 

@@ -25,10 +25,10 @@
 
 #include "base/file_bytes.h"
 #include "game/part_game.h"
-#include "game/replay_simulation.h"
-#include "shell/command_line.h"
+#include "replay/replay_simulation.h"
+#include "settings/command_line.h"
 #include "base/crt_random.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"
 #include "shell/pause.h"

@@ -12,9 +12,9 @@
 #include <string>
 
 #include "rules_digest.h"
-#include "shell/asset_digest.h"
-#include "shell/command_line.h"
-#include "shell/display_settings.h"
+#include "replay/asset_digest.h"
+#include "settings/command_line.h"
+#include "settings/display_settings.h"
 #include "platform/platform.h"
 #include "shell/replay_session.h"
 

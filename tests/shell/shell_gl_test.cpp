@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "render/renderer.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/part_start.h"
 #include "platform/platform.h"

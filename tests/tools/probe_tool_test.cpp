@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "assets/jpeg_oracle.h"
+#include "assets/jpeg/jpeg_oracle.h"
 
 namespace {
 

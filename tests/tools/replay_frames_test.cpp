@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "game/replay_simulation.h"
+#include "replay/replay_simulation.h"
 #include "render/png_image.h"
-#include "shell/asset_digest.h"
-#include "shell/command_line.h"
+#include "replay/asset_digest.h"
+#include "settings/command_line.h"
 #include "support/gl_fixture.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "base/file_bytes.h"
-#include "game/game_capture.h"
+#include "shell/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
 #include "shell/frame_loop.h"

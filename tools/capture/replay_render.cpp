@@ -3,7 +3,7 @@
 
 #include "render/renderer.h"
 #include "base/crt_random.h"
-#include "shell/display_settings.h"
+#include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/replay_session.h"
 #include "shell/window.h"

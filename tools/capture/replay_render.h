@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/replay_file.h"
+#include "replay/replay_file.h"
 #include "tools/common/hidden_gl_window.h"
 
 struct ReplayRender {

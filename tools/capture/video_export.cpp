@@ -21,11 +21,11 @@
 #include <map>
 #include <thread>
 
-#include "game/replay_simulation.h"
+#include "replay/replay_simulation.h"
 #include "render/png_image.h"
-#include "shell/asset_digest.h"
-#include "shell/command_line.h"
-#include "shell/sound_offline.h"
+#include "replay/asset_digest.h"
+#include "settings/command_line.h"
+#include "sound/sound_offline.h"
 #include "tools/capture/replay_render.h"
 
 extern char** environ;

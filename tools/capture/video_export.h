@@ -10,7 +10,7 @@
 // (records no video frame shows run with the rules alone). The sound track is
 // the game's own: its sound calls, logged with their times from a pass of the
 // rules first (which must agree with the run's trailer) and mixed offline
-// (shell/sound_offline.h) while the pictures render; the drawn pass must make
+// (sound/sound_offline.h) while the pictures render; the drawn pass must make
 // the same calls. Pictures and sound reach Debian's ffmpeg through two pipes,
 // with no scratch file: H.264 with AAC in .mp4, VP9 with Opus in .webm.
 // ffmpeg is this tool's dependency only. The video is written under a
@@ -29,7 +29,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/replay_file.h"
+#include "replay/replay_file.h"
 
 struct VideoExportOptions {
     std::string replayPath;

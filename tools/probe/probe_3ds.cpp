@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/file_bytes.h"
-#include "assets/l3ds.h"
+#include "assets/l3ds/l3ds.h"
 #include "assets/scene_textures.h"
 #include "probe.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "assets/jpeg_decoder.h"
+#include "assets/jpeg/jpeg_decoder.h"
 #include "probe.h"
 
 namespace {

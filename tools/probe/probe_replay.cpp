@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <string>
 
-#include "game/replay_simulation.h"
+#include "replay/replay_simulation.h"
 #include "probe.h"
-#include "shell/asset_digest.h"
+#include "replay/asset_digest.h"
 #include "platform/platform.h"
 
 namespace {
