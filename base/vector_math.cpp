@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstddef>
 
-#include "base/work_meter.h"  // resampling is part of reading a motion file
 #include "base/crt_random.h"
+#include "base/work_meter.h"  // resampling is part of reading a motion file
 
 namespace {
 

@@ -34,13 +34,13 @@
 #include <string>
 #include <vector>
 
-#include "shell/game_capture.h"
-#include "render/renderer.h"
 #include "base/step_marks.h"
+#include "render/renderer.h"
 #include "replay/asset_digest.h"
+#include "replay/replay_recorder.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
-#include "replay/replay_recorder.h"
+#include "shell/game_capture.h"
 #include "shell/window.h"
 #include "tools/common/hidden_gl_window.h"
 
@@ -266,7 +266,7 @@ int main(int argc, char** argv)
     setUpRenderer(windowWidth, windowHeight);  // marks "font" last
     g_listening = nullptr;
 
-    part_game* game = static_cast<part_game*>(gamePart);
+    part_game* game = runningGame();
     GameCapture capture;
     capture.game = game;
     capture.script = defaultCaptureScript();

@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/crt_random.h"
 #include "game/game_rules.h"
 #include "game/level_layout.h"
-#include "base/crt_random.h"
 #include "soak_player.h"
 
 namespace {

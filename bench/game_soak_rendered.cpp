@@ -18,13 +18,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "shell/game_capture.h"
 #include "game/part_game.h"
 #include "render/renderer.h"
-#include "tools/common/hidden_gl_window.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
+#include "shell/game_capture.h"
 #include "soak_player.h"
+#include "tools/common/hidden_gl_window.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ int main(int argc, char** argv)
                 seconds);
 
     prepareCaptureRenderer(width, height);
-    part_game* game = static_cast<part_game*>(gamePart);
+    part_game* game = runningGame();
     std::printf("after start-up: rss %ld KiB\n", residentKiB());
 
     FrameInputs inputs;

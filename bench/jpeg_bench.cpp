@@ -34,6 +34,7 @@
 #include <turbojpeg.h>
 
 #include "assets/jpeg/jpeg_decoder.h"
+#include "assets/jpeg/jpeg_oracle.h"  // tests/: libjpeg-turbo as the tests use it
 
 namespace {
 
@@ -53,75 +54,6 @@ struct ErrorTrap {
 };
 
 [[noreturn]] void onError(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorTrap*>(info->err)->jump, 1); }
-
-struct Picture {
-    int width = 0, height = 0;
-    Bytes rgb;
-};
-
-bool decodeReference(const Bytes& file, Picture& out)
-{
-    jpeg_decompress_struct info;
-    ErrorTrap trap;
-    info.err = jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = onError;
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_decompress(&info);
-        return false;
-    }
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    out.width = info.output_width;
-    out.height = info.output_height;
-    out.rgb.resize(size_t(out.width) * out.height * 3);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = &out.rgb[size_t(info.output_scanline) * out.width * 3];
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return true;
-}
-
-Bytes encode(const Picture& p, int quality, int lumaH, int lumaV, bool progressive)
-{
-    jpeg_compress_struct info;
-    ErrorTrap trap;
-    info.err = jpeg_std_error(&trap.manager);
-    trap.manager.error_exit = onError;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    if (setjmp(trap.jump)) {
-        jpeg_destroy_compress(&info);
-        std::free(buffer);
-        return {};
-    }
-    jpeg_create_compress(&info);
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = p.width;
-    info.image_height = p.height;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, quality, TRUE);
-    info.comp_info[0].h_samp_factor = lumaH;
-    info.comp_info[0].v_samp_factor = lumaV;
-    if (progressive)
-        jpeg_simple_progression(&info);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(&p.rgb[size_t(info.next_scanline) * p.width * 3]);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    Bytes file(buffer, buffer + size);
-    std::free(buffer);
-    return file;
-}
 
 // Each decoder writes the whole picture as RGBX into `out`.
 bool decodeLibjpeg(const Bytes& file, Bytes& out)
@@ -255,14 +187,20 @@ int main(int argc, char** argv)
     for (const std::string& path : photos) {
         std::ifstream in(path, std::ios::binary);
         const Bytes original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        Picture picture;
-        if (!decodeReference(original, picture)) {
+        const DecodedPicture decoded = decodeWithLibjpeg(original);
+        if (!decoded.ok) {
             std::fprintf(stderr, "skipping %s\n", path.c_str());
             continue;
         }
+        const TestPicture picture{decoded.width, decoded.height, decoded.components, decoded.pixels};
         std::printf("  %s: %d x %d\n", path.c_str(), picture.width, picture.height);
         for (Set& s : sets) {
-            s.files.push_back(encode(picture, s.quality, s.lumaH, s.lumaV, s.progressive));
+            EncodeOptions options;
+            options.quality = s.quality;
+            options.lumaH = s.lumaH;
+            options.lumaV = s.lumaV;
+            options.progressive = s.progressive;
+            s.files.push_back(encodeWithLibjpeg(picture, options));
             s.pixels += double(picture.width) * picture.height;
         }
     }

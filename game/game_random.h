@@ -5,9 +5,9 @@
 // and enemy fire repeat exactly from a seed.
 #pragma once
 
+#include "base/crt_random.h"
 #include "base/vec3.h"
 #include "base/vector_math.h"
-#include "base/crt_random.h"
 
 // Three random numbers mapped to [-1, 1], normalised (the zero vector stays zero).
 Vec3 randomDirection();

@@ -30,10 +30,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/frame_inputs.h"
+#include "base/vec3.h"
 #include "game/game_entity.h"
 #include "game/game_sound.h"
-#include "base/vec3.h"
-#include "base/frame_inputs.h"
 
 // The inputs the rules read, with the mouse already scaled to the window.
 struct GameControls {

@@ -7,14 +7,14 @@
 #include <cmath>
 #include <string>
 
-#include "game/game_math.h"
+#include "base/crt_random.h"
+#include "base/step_marks.h"
+#include "base/vector_math.h"
 #include "game/frame_values.h"
+#include "game/game_math.h"
 #include "game/game_random.h"
 #include "game/part_game.h"
 #include "render/renderer.h"
-#include "base/step_marks.h"
-#include "base/vector_math.h"
-#include "base/crt_random.h"
 #include "settings/display_settings.h"
 
 namespace {

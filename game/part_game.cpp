@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "game/game_math.h"
-#include "render/renderer.h"
 #include "base/step_marks.h"
 #include "base/vector_math.h"
+#include "game/game_math.h"
+#include "render/renderer.h"
 #include "settings/display_settings.h"
 
 namespace {

@@ -10,8 +10,8 @@
 
 #include "assets/motion_path.h"
 #include "assets/obj_mesh.h"
-#include "game/game_rules.h"
 #include "base/frame_inputs.h"
+#include "game/game_rules.h"
 #include "game/parts.h"
 
 // Texture indices of the game (relative to the texture base).

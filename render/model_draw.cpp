@@ -6,8 +6,8 @@
 
 #include "assets/l3ds/l3ds.h"
 #include "assets/obj_mesh.h"
-#include "render/renderer.h"
 #include "base/vector_math.h"
+#include "render/renderer.h"
 
 namespace {
 

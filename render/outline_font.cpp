@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "render/renderer.h"
 #include "platform/fatal_exit.h"
+#include "render/renderer.h"
 
 namespace {
 

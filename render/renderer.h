@@ -12,11 +12,11 @@
 #include <memory>
 #include <vector>
 
+#include "base/vec3.h"
 #include "render/camera.h"
 #include "render/gl.h"
 #include "render/outline_font.h"
 #include "render/shader_runtime.h"
-#include "base/vec3.h"
 
 struct FrameInputs;
 struct ObjFace;

@@ -8,8 +8,8 @@
 #include <cstring>
 
 #include "base/file_bytes.h"
-#include "render/renderer.h"
 #include "platform/fatal_exit.h"
+#include "render/renderer.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "assets/jpeg/jpeg_decoder.h"
 #include "assets/texture_pixels.h"
-#include "render/renderer.h"
 #include "platform/fatal_exit.h"
+#include "render/renderer.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 
 #include "assets/l3ds/l3ds.h"
 #include "assets/scene_textures.h"
-#include "game/part_game.h"
-#include "settings/command_line.h"
-#include "rules_digest.h"
 #include "base/content_hash.h"
+#include "game/part_game.h"
+#include "rules_digest.h"
+#include "settings/command_line.h"
 
 namespace {
 

@@ -124,7 +124,10 @@ struct ReplayFrame {
 
 enum class ReplayEnding : uint8_t { ExitFade = 0, WindowClosed = 1 };
 
-struct ReplayTrailer {
+// Where a run ended: what the trailer stores, the re-simulation reaches and
+// the tools print (one type, filled from the rules in one place:
+// stateOfRules in replay_simulation.h).
+struct ReplayRunState {
     uint32_t frames = 0;    // records, the passes of the pause included
     double demoTime = 0.0;  // the shell's clock: the deltas of the frames, and of the pause once the fade began
     double gameTime = 0.0;
@@ -132,6 +135,9 @@ struct ReplayTrailer {
     double life = 0.0;
     uint32_t levelsCompleted = 0;
     uint32_t levelsLost = 0;
+};
+
+struct ReplayTrailer : ReplayRunState {
     ReplayEnding ending = ReplayEnding::ExitFade;
 };
 

@@ -61,9 +61,8 @@ void closeWithTrailer(Replay& replay, ReplayEnding ending)
     ReplaySimulation simulation(replay);
     while (!simulation.done())
         simulation.step();
-    const ReplayRunState s = simulation.state();
     replay.complete = true;
-    replay.trailer = {s.frames, s.demoTime, s.gameTime, s.score, s.life, s.levelsCompleted, s.levelsLost, ending};
+    replay.trailer = {simulation.state(), ending};
 }
 
 bool trailerAgrees(const ReplayTrailer& t, const ReplayRunState& s)

@@ -11,19 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "game/game_rules.h"
 #include "base/frame_inputs.h"
+#include "game/game_rules.h"
 #include "replay/replay_file.h"
-
-struct ReplayRunState {
-    uint32_t frames = 0;
-    double demoTime = 0.0;
-    double gameTime = 0.0;
-    double score = 0.0;
-    double life = 0.0;
-    uint32_t levelsCompleted = 0;
-    uint32_t levelsLost = 0;
-};
 
 class ReplaySimulation {
 public:

@@ -5,16 +5,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "settings/command_line.h"
 #include "platform/platform.h"
+#include "settings/command_line.h"
 #include "settings/startup_settings.h"
 
-int32_t windowWidth = 0;
-int32_t windowHeight = 0;
-int32_t renderWidth = 0;
-int32_t renderHeight = 0;
-bool fullscreen = true;
-bool antialiased = true;
+DisplaySizes displaySizes{true, true, 0, 0, 0, 0};
+int32_t& windowWidth = displaySizes.windowWidth;
+int32_t& windowHeight = displaySizes.windowHeight;
+int32_t& renderWidth = displaySizes.renderWidth;
+int32_t& renderHeight = displaySizes.renderHeight;
+bool& fullscreen = displaySizes.fullscreen;
+bool& antialiased = displaySizes.antialiased;
 std::vector<DisplayMode> displayModes;
 SettingsChoice settingsChoice;
 
@@ -128,11 +129,5 @@ void runSettingsDialog()
         saveRememberedSettings(rememberedFromChoice(choice, offered));
 
     settingsChoice = choice;
-    const DisplaySizes sizes = sizesForChoice(choice);
-    fullscreen = sizes.fullscreen;
-    antialiased = sizes.antialiased;
-    windowWidth = sizes.windowWidth;
-    windowHeight = sizes.windowHeight;
-    renderWidth = sizes.renderWidth;
-    renderHeight = sizes.renderHeight;
+    displaySizes = sizesForChoice(choice);
 }

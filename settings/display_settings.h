@@ -15,13 +15,6 @@ struct DisplayMode {
     int32_t height = 0;
 };
 
-// The sizes every part uses; fixed by the settings dialog.
-extern int32_t windowWidth;
-extern int32_t windowHeight;
-extern int32_t renderWidth;
-extern int32_t renderHeight;
-extern bool fullscreen;
-extern bool antialiased;  // main render target multisampled (4 samples) or not
 
 // The display-mode list, in the order the modes were first found, no duplicates.
 extern std::vector<DisplayMode> displayModes;
@@ -60,6 +53,16 @@ struct DisplaySizes {
 
 // What "Run ... " makes of the dialog's state.
 DisplaySizes sizesForChoice(const SettingsChoice& choice);
+
+// The sizes every part uses; fixed by the settings dialog (or a replay's
+// header). One value; the names below are its fields, as the game knows them.
+extern DisplaySizes displaySizes;
+extern int32_t& windowWidth;
+extern int32_t& windowHeight;
+extern int32_t& renderWidth;
+extern int32_t& renderHeight;
+extern bool& fullscreen;
+extern bool& antialiased;  // main render target multisampled (4 samples) or not
 
 // The choice the sizes above were made from (a replay records it).
 extern SettingsChoice settingsChoice;

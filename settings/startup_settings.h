@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "settings/command_line.h"
 #include "settings/display_settings.h"
-#include "platform/platform.h"
 #include "settings/settings_file.h"
 
 struct DialogPreset {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/content_hash.h"
 #include "game/part_game.h"
 #include "render/gl.h"
-#include "base/content_hash.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/pause.h"
@@ -39,7 +39,7 @@ void noteLastFramePixels()
 std::string exitReportLine()
 {
     char line[512];
-    const auto* game = static_cast<const part_game*>(gamePart);
+    const part_game* game = runningGame();
     if (!game) {
         std::snprintf(line, sizeof line, "{\"demo_time\":%.6f}", demoTime);
         return line;

@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "game/part_game.h"
-#include "render/renderer.h"
 #include "base/step_marks.h"
-#include "shell/dev_aids.h"
+#include "game/part_game.h"
+#include "platform/platform.h"
+#include "render/renderer.h"
 #include "settings/display_settings.h"
+#include "shell/dev_aids.h"
 #include "shell/exit_report.h"
 #include "shell/gamepad.h"
 #include "shell/part_start.h"
 #include "shell/pause.h"
-#include "platform/platform.h"
 #include "shell/replay_session.h"
 #include "shell/window.h"
 
@@ -28,6 +28,8 @@ FrameInputs frameInputs;
 
 parts* loaderPart = nullptr;
 parts* gamePart = nullptr;
+
+part_game* runningGame() { return static_cast<part_game*>(gamePart); }
 FrameInputs* startupInputs = nullptr;
 
 void FrameTimer::reset()
@@ -94,7 +96,7 @@ void destroyParts()
 {
     // parts has no virtual destructor: each goes through its own type.
     delete static_cast<part_start*>(loaderPart);
-    delete static_cast<part_game*>(gamePart);
+    delete runningGame();
     delete startupInputs;
     loaderPart = gamePart = nullptr;
     startupInputs = nullptr;
@@ -216,7 +218,7 @@ void drawFrame(bool draw)
         gamePart->draw(&frameDelta, &g_renderer, &frameInputs);
     } else {
         // What draw does to the game, without GL: the wheel is cleared, the rules step.
-        part_game* game = static_cast<part_game*>(gamePart);
+        part_game* game = runningGame();
         frameInputs.wheel = 0.0;
         g_renderer.inputs = &frameInputs;
         game->frameInputs = frameInputs;

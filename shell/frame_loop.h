@@ -41,6 +41,10 @@ extern FrameInputs frameInputs;
 // The two parts and the start-up inputs record, alive for the whole run.
 extern parts* loaderPart;
 extern parts* gamePart;
+class part_game;
+// The game part as its own type, or null: the one place that knows what
+// gamePart is (parts offers only draw and init, and no virtual destructor).
+part_game* runningGame();
 extern FrameInputs* startupInputs;
 
 void initDemo();

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
+#include "base/crt_random.h"
 #include "render/renderer.h"
 #include "settings/display_settings.h"
-#include "base/crt_random.h"
 #include "shell/frame_loop.h"
 #include "shell/window.h"
 

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/frame_inputs.h"
 #include "game/capture_script.h"
 #include "game/part_game.h"
-#include "base/frame_inputs.h"
 
 // Sets the display globals (the window stays 1280x720 for the mouse scale, so
 // a script steers the same at every render size) and sets up as the game does

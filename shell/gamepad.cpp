@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "game/game_rules.h"
-#include "settings/display_settings.h"
 #include "platform/user_paths.h"
+#include "settings/display_settings.h"
 
 GamepadInput gamepad;
 

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "platform/platform.h"
 #include "render/renderer.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
-#include "platform/platform.h"
 #include "shell/replay_session.h"
 #include "sound/sound.h"
 

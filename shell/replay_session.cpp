@@ -9,19 +9,20 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/crt_random.h"
 #include "game/part_game.h"
-#include "replay/replay_simulation.h"
+#include "platform/platform.h"
+#include "platform/user_paths.h"
 #include "render/png_image.h"
 #include "replay/asset_digest.h"
+#include "replay/replay_display.h"
+#include "replay/replay_recorder.h"
+#include "replay/replay_simulation.h"
 #include "settings/command_line.h"
-#include "base/crt_random.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/pause.h"
-#include "platform/platform.h"
-#include "replay/replay_recorder.h"
 #include "sound/sound.h"
-#include "platform/user_paths.h"
 
 namespace {
 
@@ -48,8 +49,6 @@ double counterSeconds()
     return static_cast<double>(platform::performanceCounter()) /
            static_cast<double>(platform::performanceFrequency());
 }
-
-part_game* game() { return static_cast<part_game*>(gamePart); }
 
 std::string absolutePath(const std::string& path)
 {
@@ -187,17 +186,8 @@ bool replayPlaybackActive() { return g_session.playing; }
 
 void applyReplaySettings()
 {
-    const ReplaySettings& s = g_session.replay.header.settings;
-    fullscreen = s.fullscreen;
-    antialiased = s.antialiased;
-    windowWidth = s.windowWidth;
-    windowHeight = s.windowHeight;
-    renderWidth = s.renderWidth;
-    renderHeight = s.renderHeight;
-    settingsChoice.mode = {s.modeWidth, s.modeHeight};
-    settingsChoice.windowed = s.windowed;
-    settingsChoice.antialiased = s.antialiased;
-    settingsChoice.force169 = s.force169;
+    displaySizes = sizesOfRecording(g_session.replay.header.settings);
+    settingsChoice = choiceOfRecording(g_session.replay.header.settings);
 }
 
 void replayAfterParts()
@@ -205,26 +195,16 @@ void replayAfterParts()
     if (g_session.playing) {
         // The level depends on the generator's state after loading; should
         // anything have drawn from it differently, lay the recorded one out.
-        if (game()->rules.levelSeed != g_session.replay.header.levelSeed) {
+        if (runningGame()->rules.levelSeed != g_session.replay.header.levelSeed) {
             crtSeed(g_session.replay.header.levelSeed);
-            game()->rules.buildLevel();
+            runningGame()->rules.buildLevel();
         }
         return;
     }
     if (g_session.recordPath.empty())
         return;
-    ReplaySettings s;
-    s.fullscreen = fullscreen;
-    s.windowed = settingsChoice.windowed;
-    s.antialiased = antialiased;
-    s.force169 = settingsChoice.force169;
-    s.modeWidth = settingsChoice.mode.width;
-    s.modeHeight = settingsChoice.mode.height;
-    s.windowWidth = windowWidth;
-    s.windowHeight = windowHeight;
-    s.renderWidth = renderWidth;
-    s.renderHeight = renderHeight;
-    const ReplayHeader header = headerOfThisBuild(s, game()->rules.levelSeed, "");
+    const ReplayHeader header =
+        headerOfThisBuild(recordedDisplay(displaySizes, settingsChoice), runningGame()->rules.levelSeed, "");
     std::string error;
     if (!g_session.recorder.open(g_session.recordPath, header, error))
         std::fprintf(stderr, "glasswake: not recording to %s: %s\n", g_session.recordPath.c_str(), error.c_str());
@@ -286,7 +266,7 @@ void replayAtDraw(double delta, FrameInputs& inputs)
     ReplayFrame frame = replayFrameFromInputs(delta, inputs, ending && !g_session.fadeRecorded);
     frame.pauseBegins = pauseBeginning;
     g_session.fadeRecorded = ending;
-    const GameRules& rules = game()->rules;
+    const GameRules& rules = runningGame()->rules;
     g_session.recorder.record(frame, rules.levelsCompleted + rules.levelsLost);
 }
 
@@ -298,7 +278,7 @@ void replayPausedPass(double delta)
         reportRecordingFailure();
         return;
     }
-    const GameRules& rules = game()->rules;
+    const GameRules& rules = runningGame()->rules;
     g_session.recorder.record(replayPausedRecord(delta, ending && !g_session.fadeRecorded),
                               rules.levelsCompleted + rules.levelsLost);
     g_session.fadeRecorded = ending;
@@ -324,17 +304,7 @@ void replayRunEnded(ReplayEnding how)
         reportRecordingFailure();
         return;
     }
-    const GameRules& rules = game()->rules;
-    ReplayTrailer t;
-    t.frames = g_session.recorder.frames();
-    t.demoTime = demoTime;
-    t.gameTime = rules.time;
-    t.score = rules.score;
-    t.life = rules.life;
-    t.levelsCompleted = static_cast<uint32_t>(rules.levelsCompleted);
-    t.levelsLost = static_cast<uint32_t>(rules.levelsLost);
-    t.ending = how;
-    g_session.recorder.finish(t);
+    g_session.recorder.finish({stateOfRules(runningGame()->rules, g_session.recorder.frames(), demoTime), how});
     reportRecordingFailure();
 }
 
@@ -343,7 +313,7 @@ int replayPlaybackVerdict()
     const Replay& replay = g_session.replay;
     if (!g_session.playing || !replay.complete || g_session.next < replay.frames.size() || !gamePart)
         return 0;
-    const ReplayRunState state = stateOfRules(game()->rules, static_cast<uint32_t>(g_session.next), demoTime);
+    const ReplayRunState state = stateOfRules(runningGame()->rules, static_cast<uint32_t>(g_session.next), demoTime);
     if (trailerAgrees(replay.trailer, state))
         return 0;
     const std::string why = "The replay played differently from the recorded run: it ends with score " +

@@ -4,19 +4,19 @@
 
 #include <cstdio>
 
-#include "game/part_game.h"
-#include "render/renderer.h"
 #include "base/step_marks.h"
+#include "game/part_game.h"
+#include "platform/fatal_exit.h"
+#include "render/renderer.h"
 #include "settings/command_line.h"
+#include "settings/display_settings.h"
 #include "shell/dev_aids.h"
 #include "shell/exit_report.h"
-#include "settings/display_settings.h"
-#include "platform/fatal_exit.h"
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"
 #include "shell/pause.h"
-#include "sound/sound.h"
 #include "shell/replay_session.h"
+#include "sound/sound.h"
 
 bool active = true;
 bool keys[256] = {};
@@ -304,8 +304,7 @@ void endRun()
         copyToClipboard(cameraLog);
     killGLWindow();
     if (exitFadeDone) {
-        // parts has no virtual destructor, so release the game part through its own type.
-        delete static_cast<part_game*>(gamePart);
+        delete runningGame();
         gamePart = nullptr;
     }
 }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "base/file_bytes.h"
-#include "sound/sound_offline.h"
+#include "sound/sound_call_log.h"
 
 namespace {
 

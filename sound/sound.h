@@ -5,7 +5,7 @@
 // Nothing here reports failure to the caller in a way it must handle: without
 // an audio device, after a failed init or with a missing file every call is a
 // quiet no-op and the game simply runs silent. Null sample handles are fine.
-// While a call log is installed (sound_offline.h) the calls are logged with
+// While a call log is installed (sound_call_log.h) the calls are logged with
 // their time instead of played, for rendering a replay's sound track.
 #pragma once
 
@@ -34,7 +34,7 @@ struct FSOUND_SAMPLE {
     Mix_Chunk* chunk = nullptr;
     Mix_Music* stream = nullptr;
     bool loop = false;
-    int logId = -1;  // its load's number while the calls are logged (sound_offline.h)
+    int logId = -1;  // its load's number while the calls are logged (sound_call_log.h)
 };
 
 // Opens the audio device; false when there is none (the game stays silent).

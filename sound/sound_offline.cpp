@@ -1,4 +1,4 @@
-// sound_offline.cpp - logged FSOUND calls and their offline mix (see sound_offline.h).
+// sound_offline.cpp - the offline mix of logged FSOUND calls (see sound_offline.h).
 #include "sound/sound_offline.h"
 
 #include <SDL.h>
@@ -15,7 +15,6 @@
 
 namespace {
 
-SoundCallLog* g_log = nullptr;
 bool g_decoderOpenedMixer = false;
 bool g_decoderStartedAudio = false;
 
@@ -36,59 +35,6 @@ inline int16_t addScaled(int16_t into, int16_t sample, int volume)
 }
 
 }  // namespace
-
-void FSOUND_LogCalls(SoundCallLog* log) { g_log = log; }
-SoundCallLog* soundCallLog() { return g_log; }
-
-int32_t SoundCallLog::idOf(const FSOUND_SAMPLE* sample) const { return sample ? sample->logId : -1; }
-
-bool SoundCallLog::init()
-{
-    calls.push_back({clock, SoundOp::Init, 0, -1, 0, {}});
-    return true;
-}
-
-FSOUND_SAMPLE* SoundCallLog::load(int index, const char* fileName, unsigned mode)
-{
-    if (!fileName)
-        return nullptr;
-    handles_.push_back(std::make_unique<FSOUND_SAMPLE>());
-    FSOUND_SAMPLE* sample = handles_.back().get();
-    sample->logId = static_cast<int>(handles_.size()) - 1;
-    sample->loop = (mode & FSOUND_LOOP_NORMAL) != 0;
-    calls.push_back({clock, SoundOp::Load, index, sample->logId, static_cast<int32_t>(mode), fileName});
-    return sample;
-}
-
-bool SoundCallLog::setMode(FSOUND_SAMPLE* sample, unsigned mode)
-{
-    if (!sample)
-        return false;
-    calls.push_back({clock, SoundOp::SetMode, 0, idOf(sample), static_cast<int32_t>(mode), {}});
-    return true;
-}
-
-int SoundCallLog::play(int channel, FSOUND_SAMPLE* sample)
-{
-    if (!sample)
-        return -1;
-    calls.push_back({clock, SoundOp::Play, channel, idOf(sample), 0, {}});
-    return 0;
-}
-
-bool SoundCallLog::setVolume(int channel, int volume)
-{
-    calls.push_back({clock, SoundOp::SetVolume, channel, -1, volume, {}});
-    return true;
-}
-
-bool SoundCallLog::setPosition(int channel, unsigned position)
-{
-    calls.push_back({clock, SoundOp::SetPosition, channel, -1, static_cast<int32_t>(position), {}});
-    return true;
-}
-
-void SoundCallLog::pause(bool paused) { calls.push_back({clock, SoundOp::Pause, 0, -1, paused ? 1 : 0, {}}); }
 
 bool decodeSoundFile(const std::string& file, std::vector<int16_t>& stereo)
 {

@@ -6,16 +6,13 @@
 //   (116130 x + 32768) >> 16 = 2x + ((-14942 x + 2 * 16384) >> 16)
 //   (-22554 b - 46802 r + 32768) >> 16 = -r + ((-22554 b + 18734 r + 32768) >> 16)
 // and each bracket is one _mm_madd_epi16 on (value, constant) pairs.
-#include <immintrin.h>
-
 #include "assets/jpeg/jpeg_color.h"
+#include "assets/jpeg/jpeg_simd.h"
 
 namespace {
 
-#define GW_ALWAYS_INLINE inline __attribute__((always_inline))
-
 // (a * ca + b * cb) >> 16 for 8 lanes, with 32-bit products.
-GW_ALWAYS_INLINE __m128i maddShift(__m128i a, __m128i b, __m128i constants, __m128i add)
+GW_SIMD_INLINE __m128i maddShift(__m128i a, __m128i b, __m128i constants, __m128i add)
 {
     const __m128i lo = _mm_madd_epi16(_mm_unpacklo_epi16(a, b), constants);
     const __m128i hi = _mm_madd_epi16(_mm_unpackhi_epi16(a, b), constants);
@@ -27,7 +24,7 @@ struct Terms128 {
 };
 
 // The chroma part of 8 pixels (chroma already centred): what each of R, G and B adds to Y.
-GW_ALWAYS_INLINE Terms128 chromaTerms8(__m128i cb, __m128i cr)
+GW_SIMD_INLINE Terms128 chromaTerms8(__m128i cb, __m128i cr)
 {
     const __m128i two = _mm_set1_epi16(2);
     const __m128i none = _mm_setzero_si128();
@@ -41,7 +38,7 @@ GW_ALWAYS_INLINE Terms128 chromaTerms8(__m128i cb, __m128i cr)
 }
 
 // Y of 8 pixels as 16-bit lanes plus their chroma terms, as 32 bytes of RGBX.
-GW_ALWAYS_INLINE void store8(__m128i y, const Terms128& t, uint8_t* out)
+GW_SIMD_INLINE void store8(__m128i y, const Terms128& t, uint8_t* out)
 {
     const __m128i none = _mm_setzero_si128();
     const __m128i r8 = _mm_packus_epi16(_mm_add_epi16(y, t.red), none);
@@ -54,7 +51,7 @@ GW_ALWAYS_INLINE void store8(__m128i y, const Terms128& t, uint8_t* out)
 }
 
 // One line, or two lines that share their chroma samples (y2 and out2 not null).
-GW_ALWAYS_INLINE void convertLines(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, int chromaShift,
+GW_SIMD_INLINE void convertLines(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, int chromaShift,
                                    uint8_t* out, const uint8_t* y2, uint8_t* out2)
 {
     const __m128i zero = _mm_setzero_si128();
@@ -100,9 +97,7 @@ void convertSse2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int wid
 
 // The AVX2 form: 16 pixels per step in 256-bit registers. Unpacks and packs
 // work within 128-bit halves, so the two halves are put back in order at the end.
-#define GW_AVX2 __attribute__((target("avx2"), always_inline)) inline
-
-GW_AVX2 __m256i maddShift256(__m256i a, __m256i b, __m256i constants, __m256i add)
+GW_AVX2_INLINE __m256i maddShift256(__m256i a, __m256i b, __m256i constants, __m256i add)
 {
     const __m256i lo = _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), constants);
     const __m256i hi = _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), constants);
@@ -115,7 +110,7 @@ struct Terms256 {
 };
 
 // The chroma part of 16 pixels: what each of R, G and B adds to Y.
-GW_AVX2 Terms256 chromaTerms(__m256i cb, __m256i cr)
+GW_AVX2_INLINE Terms256 chromaTerms(__m256i cb, __m256i cr)
 {
     const __m256i two = _mm256_set1_epi16(2);
     const __m256i none = _mm256_setzero_si256();
@@ -129,7 +124,7 @@ GW_AVX2 Terms256 chromaTerms(__m256i cb, __m256i cr)
 }
 
 // Y of 16 pixels plus their chroma terms, as 64 bytes of RGBX.
-GW_AVX2 void store16(__m256i y, const Terms256& t, uint8_t* out)
+GW_AVX2_INLINE void store16(__m256i y, const Terms256& t, uint8_t* out)
 {
     const __m256i none = _mm256_setzero_si256();
     const __m256i r8 = _mm256_packus_epi16(_mm256_add_epi16(y, t.red), none);
@@ -144,7 +139,7 @@ GW_AVX2 void store16(__m256i y, const Terms256& t, uint8_t* out)
 }
 
 // Each term twice: the first and the second 16 pixels that 16 chroma samples cover.
-GW_AVX2 void replicate(__m256i t, __m256i& first, __m256i& second)
+GW_AVX2_INLINE void replicate(__m256i t, __m256i& first, __m256i& second)
 {
     const __m256i lo = _mm256_unpacklo_epi16(t, t);  // t0 t0 .. t3 t3 | t8 t8 .. t11 t11
     const __m256i hi = _mm256_unpackhi_epi16(t, t);  // t4 t4 .. t7 t7 | t12 t12 .. t15 t15
@@ -152,13 +147,13 @@ GW_AVX2 void replicate(__m256i t, __m256i& first, __m256i& second)
     second = _mm256_permute2x128_si256(lo, hi, 0x31);
 }
 
-GW_AVX2 __m256i load16(const uint8_t* p)
+GW_AVX2_INLINE __m256i load16(const uint8_t* p)
 {
     return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
 }
 
-__attribute__((target("avx2"))) void convertAvx2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
-                                                 int chromaShift, uint8_t* out, const uint8_t* y2, uint8_t* out2)
+GW_AVX2_ENTRY void convertAvx2(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
+                               int chromaShift, uint8_t* out, const uint8_t* y2, uint8_t* out2)
 {
     const __m256i centre = _mm256_set1_epi16(128);
     int x = 0;

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base/file_bytes.h"
 #include "assets/jpeg/jpeg_bits.h"
 #include "assets/jpeg/jpeg_color.h"
 #include "assets/jpeg/jpeg_idct.h"
+#include "base/file_bytes.h"
 
 // --- streams ---------------------------------------------------------------
 

@@ -7,60 +7,37 @@
 // bits through both passes; the result is descaled by those bits plus 3 (the
 // gain of 8 of the two passes).
 #include "assets/jpeg/jpeg_idct_fast.h"
+#include "assets/jpeg/jpeg_simd.h"
 
 #include <cmath>
 #include <numbers>
 
-#include <immintrin.h>
-
 namespace {
-
-#define GW_ALWAYS_INLINE inline __attribute__((always_inline))
 
 // Constant products through _mm_mulhi_epi16 (x * c / 65536) with c below 0.5,
 // so no operand is shifted up and nothing overflows before the result would.
 // Sums may wrap in between: 16-bit lanes are modular, only results must fit.
 constexpr short fraction(double c) { return static_cast<short>(c * 65536.0 + 0.5); }
 
-GW_ALWAYS_INLINE __m128i mulhi(__m128i x, short c) { return _mm_mulhi_epi16(x, _mm_set1_epi16(c)); }
+GW_SIMD_INLINE __m128i mulhi(__m128i x, short c) { return _mm_mulhi_epi16(x, _mm_set1_epi16(c)); }
 
 // x * sqrt(2) = x + x * 0.414
-GW_ALWAYS_INLINE __m128i timesSqrt2(__m128i x) { return _mm_add_epi16(x, mulhi(x, fraction(std::numbers::sqrt2 - 1))); }
+GW_SIMD_INLINE __m128i timesSqrt2(__m128i x) { return _mm_add_epi16(x, mulhi(x, fraction(std::numbers::sqrt2 - 1))); }
 // x * 1.082 = x + x * 0.082
-GW_ALWAYS_INLINE __m128i times1_082(__m128i x) { return _mm_add_epi16(x, mulhi(x, fraction(1.082392200 - 1))); }
+GW_SIMD_INLINE __m128i times1_082(__m128i x) { return _mm_add_epi16(x, mulhi(x, fraction(1.082392200 - 1))); }
 // x * 1.848 = 2x - x * 0.152
-GW_ALWAYS_INLINE __m128i times1_848(__m128i x)
+GW_SIMD_INLINE __m128i times1_848(__m128i x)
 {
     return _mm_sub_epi16(_mm_add_epi16(x, x), mulhi(x, fraction(2 - 1.847759065)));
 }
 // x * 2.613 = 3x - x * 0.387
-GW_ALWAYS_INLINE __m128i times2_613(__m128i x)
+GW_SIMD_INLINE __m128i times2_613(__m128i x)
 {
     return _mm_sub_epi16(_mm_add_epi16(_mm_add_epi16(x, x), x), mulhi(x, fraction(3 - 2.613125930)));
 }
 
-GW_ALWAYS_INLINE void transpose(__m128i* r)
-{
-    const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
-    const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
-    const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
-    const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
-    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-    r[0] = _mm_unpacklo_epi64(b0, b4);
-    r[1] = _mm_unpackhi_epi64(b0, b4);
-    r[2] = _mm_unpacklo_epi64(b1, b5);
-    r[3] = _mm_unpackhi_epi64(b1, b5);
-    r[4] = _mm_unpacklo_epi64(b2, b6);
-    r[5] = _mm_unpackhi_epi64(b2, b6);
-    r[6] = _mm_unpacklo_epi64(b3, b7);
-    r[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 // One 1-D pass over 8 vectors: r[k] holds frequency k of 8 independent lines.
-GW_ALWAYS_INLINE void pass(__m128i* r)
+GW_SIMD_INLINE void pass(__m128i* r)
 {
     // Even part.
     const __m128i e10 = _mm_add_epi16(r[0], r[4]);
@@ -92,7 +69,7 @@ GW_ALWAYS_INLINE void pass(__m128i* r)
     r[3] = _mm_sub_epi16(t3, t4);
 }
 
-GW_ALWAYS_INLINE void idct(const int16_t* coefficients, const uint16_t* quant, int quantBits, uint8_t* out, int stride)
+GW_SIMD_INLINE void idct(const int16_t* coefficients, const uint16_t* quant, int quantBits, uint8_t* out, int stride)
 {
     __m128i r[8];
     const __m128i rounding = _mm_set1_epi32(1 << (quantBits - JPEG_FAST_IDCT_BITS - 1));
@@ -107,9 +84,9 @@ GW_ALWAYS_INLINE void idct(const int16_t* coefficients, const uint16_t* quant, i
         r[k] = _mm_packs_epi32(p0, p1);
     }
     pass(r);  // columns
-    transpose(r);
+    jpeg_simd::transpose8x8(r);
     pass(r);  // rows (now in columns)
-    transpose(r);
+    jpeg_simd::transpose8x8(r);
     constexpr int descale = JPEG_FAST_IDCT_BITS + 3;
     const __m128i bias = _mm_set1_epi16((1 << (descale - 1)) + (128 << descale));
     for (int k = 0; k < 8; k += 2) {
@@ -126,8 +103,8 @@ void idctSse2(const int16_t* coefficients, const uint16_t* quant, int quantBits,
     idct(coefficients, quant, quantBits, out, stride);
 }
 
-__attribute__((target("avx2"))) void idctAvx2(const int16_t* coefficients, const uint16_t* quant, int quantBits,
-                                              uint8_t* out, int stride)
+GW_AVX2_ENTRY void idctAvx2(const int16_t* coefficients, const uint16_t* quant, int quantBits,
+                            uint8_t* out, int stride)
 {
     idct(coefficients, quant, quantBits, out, stride);
 }
@@ -180,31 +157,9 @@ void jpeg_idct_fast_dc_only(int16_t dc, uint16_t quant0, int quantBits, uint8_t*
 
 namespace {
 
-#define GW_AVX2 inline __attribute__((target("avx2"), always_inline))
+GW_AVX2_INLINE __m256i mulhi256(__m256i x, short c) { return _mm256_mulhi_epi16(x, _mm256_set1_epi16(c)); }
 
-GW_AVX2 __m256i mulhi256(__m256i x, short c) { return _mm256_mulhi_epi16(x, _mm256_set1_epi16(c)); }
-
-GW_AVX2 void transpose256(__m256i* r)
-{
-    const __m256i a0 = _mm256_unpacklo_epi16(r[0], r[1]), a1 = _mm256_unpackhi_epi16(r[0], r[1]);
-    const __m256i a2 = _mm256_unpacklo_epi16(r[2], r[3]), a3 = _mm256_unpackhi_epi16(r[2], r[3]);
-    const __m256i a4 = _mm256_unpacklo_epi16(r[4], r[5]), a5 = _mm256_unpackhi_epi16(r[4], r[5]);
-    const __m256i a6 = _mm256_unpacklo_epi16(r[6], r[7]), a7 = _mm256_unpackhi_epi16(r[6], r[7]);
-    const __m256i b0 = _mm256_unpacklo_epi32(a0, a2), b1 = _mm256_unpackhi_epi32(a0, a2);
-    const __m256i b2 = _mm256_unpacklo_epi32(a1, a3), b3 = _mm256_unpackhi_epi32(a1, a3);
-    const __m256i b4 = _mm256_unpacklo_epi32(a4, a6), b5 = _mm256_unpackhi_epi32(a4, a6);
-    const __m256i b6 = _mm256_unpacklo_epi32(a5, a7), b7 = _mm256_unpackhi_epi32(a5, a7);
-    r[0] = _mm256_unpacklo_epi64(b0, b4);
-    r[1] = _mm256_unpackhi_epi64(b0, b4);
-    r[2] = _mm256_unpacklo_epi64(b1, b5);
-    r[3] = _mm256_unpackhi_epi64(b1, b5);
-    r[4] = _mm256_unpacklo_epi64(b2, b6);
-    r[5] = _mm256_unpackhi_epi64(b2, b6);
-    r[6] = _mm256_unpacklo_epi64(b3, b7);
-    r[7] = _mm256_unpackhi_epi64(b3, b7);
-}
-
-GW_AVX2 void pass256(__m256i* r)
+GW_AVX2_INLINE void pass256(__m256i* r)
 {
     const __m256i e10 = _mm256_add_epi16(r[0], r[4]);
     const __m256i e11 = _mm256_sub_epi16(r[0], r[4]);
@@ -238,8 +193,8 @@ GW_AVX2 void pass256(__m256i* r)
     r[3] = _mm256_sub_epi16(t3, t4);
 }
 
-__attribute__((target("avx2"))) void idctPairAvx2(const int16_t* a, const int16_t* b, const uint16_t* quant,
-                                                  int quantBits, uint8_t* outA, uint8_t* outB, int stride)
+GW_AVX2_ENTRY void idctPairAvx2(const int16_t* a, const int16_t* b, const uint16_t* quant,
+                                int quantBits, uint8_t* outA, uint8_t* outB, int stride)
 {
     __m256i r[8];
     const __m256i rounding = _mm256_set1_epi32(1 << (quantBits - JPEG_FAST_IDCT_BITS - 1));
@@ -255,9 +210,9 @@ __attribute__((target("avx2"))) void idctPairAvx2(const int16_t* a, const int16_
         r[k] = _mm256_packs_epi32(p0, p1);
     }
     pass256(r);
-    transpose256(r);
+    jpeg_simd::transpose8x8(r);
     pass256(r);
-    transpose256(r);
+    jpeg_simd::transpose8x8(r);
     constexpr int descale = JPEG_FAST_IDCT_BITS + 3;
     const __m256i bias = _mm256_set1_epi16((1 << (descale - 1)) + (128 << descale));
     for (int k = 0; k < 8; k += 2) {

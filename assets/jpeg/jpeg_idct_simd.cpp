@@ -4,13 +4,10 @@
 // (_mm_madd_epi16 on pairs of inputs). For every picture a JPEG encoder can
 // produce the results are identical to the scalar transform; only corrupt
 // data, whose coefficients overflow 16 bits, decodes differently (wrapping).
-#include <immintrin.h>
-
 #include "assets/jpeg/jpeg_idct.h"
+#include "assets/jpeg/jpeg_simd.h"
 
 namespace {
-
-#define GW_ALWAYS_INLINE inline __attribute__((always_inline))
 
 constexpr int FIX(double x) { return static_cast<int>(x * 8192.0 + 0.5); }
 
@@ -24,46 +21,26 @@ struct Wide {
     __m128i lo, hi;
 };
 
-GW_ALWAYS_INLINE __m128i pair(int a, int b) { return _mm_set1_epi32((b << 16) | static_cast<uint16_t>(a)); }
+GW_SIMD_INLINE __m128i pair(int a, int b) { return _mm_set1_epi32((b << 16) | static_cast<uint16_t>(a)); }
 
 // a * ca + b * cb for 8 lanes.
-GW_ALWAYS_INLINE Wide madd(__m128i a, __m128i b, __m128i constants)
+GW_SIMD_INLINE Wide madd(__m128i a, __m128i b, __m128i constants)
 {
     return {_mm_madd_epi16(_mm_unpacklo_epi16(a, b), constants), _mm_madd_epi16(_mm_unpackhi_epi16(a, b), constants)};
 }
 
-GW_ALWAYS_INLINE Wide add(Wide a, Wide b) { return {_mm_add_epi32(a.lo, b.lo), _mm_add_epi32(a.hi, b.hi)}; }
-GW_ALWAYS_INLINE Wide sub(Wide a, Wide b) { return {_mm_sub_epi32(a.lo, b.lo), _mm_sub_epi32(a.hi, b.hi)}; }
+GW_SIMD_INLINE Wide add(Wide a, Wide b) { return {_mm_add_epi32(a.lo, b.lo), _mm_add_epi32(a.hi, b.hi)}; }
+GW_SIMD_INLINE Wide sub(Wide a, Wide b) { return {_mm_sub_epi32(a.lo, b.lo), _mm_sub_epi32(a.hi, b.hi)}; }
 
 template <int Shift>
-GW_ALWAYS_INLINE __m128i narrow(Wide a)
+GW_SIMD_INLINE __m128i narrow(Wide a)
 {
     return _mm_packs_epi32(_mm_srai_epi32(a.lo, Shift), _mm_srai_epi32(a.hi, Shift));
 }
 
-GW_ALWAYS_INLINE void transpose(__m128i* r)
-{
-    const __m128i a0 = _mm_unpacklo_epi16(r[0], r[1]), a1 = _mm_unpackhi_epi16(r[0], r[1]);
-    const __m128i a2 = _mm_unpacklo_epi16(r[2], r[3]), a3 = _mm_unpackhi_epi16(r[2], r[3]);
-    const __m128i a4 = _mm_unpacklo_epi16(r[4], r[5]), a5 = _mm_unpackhi_epi16(r[4], r[5]);
-    const __m128i a6 = _mm_unpacklo_epi16(r[6], r[7]), a7 = _mm_unpackhi_epi16(r[6], r[7]);
-    const __m128i b0 = _mm_unpacklo_epi32(a0, a2), b1 = _mm_unpackhi_epi32(a0, a2);
-    const __m128i b2 = _mm_unpacklo_epi32(a1, a3), b3 = _mm_unpackhi_epi32(a1, a3);
-    const __m128i b4 = _mm_unpacklo_epi32(a4, a6), b5 = _mm_unpackhi_epi32(a4, a6);
-    const __m128i b6 = _mm_unpacklo_epi32(a5, a7), b7 = _mm_unpackhi_epi32(a5, a7);
-    r[0] = _mm_unpacklo_epi64(b0, b4);
-    r[1] = _mm_unpackhi_epi64(b0, b4);
-    r[2] = _mm_unpacklo_epi64(b1, b5);
-    r[3] = _mm_unpackhi_epi64(b1, b5);
-    r[4] = _mm_unpacklo_epi64(b2, b6);
-    r[5] = _mm_unpackhi_epi64(b2, b6);
-    r[6] = _mm_unpacklo_epi64(b3, b7);
-    r[7] = _mm_unpackhi_epi64(b3, b7);
-}
-
 // One 1-D pass; `rounding` is added to the even terms, results are shifted by Shift.
 template <int Shift>
-GW_ALWAYS_INLINE void pass(__m128i* r, __m128i rounding)
+GW_SIMD_INLINE void pass(__m128i* r, __m128i rounding)
 {
     // Even part: inputs 2 and 6 rotated, 0 and 4 summed, in 32 bits.
     const Wide t3 = madd(r[2], r[6], pair(F0541 + F0765, F0541));
@@ -94,16 +71,16 @@ GW_ALWAYS_INLINE void pass(__m128i* r, __m128i rounding)
     r[4] = narrow<Shift>(sub(e13, o0));
 }
 
-GW_ALWAYS_INLINE void idct(const int16_t* coefficients, const uint16_t* quant, uint8_t* out, int stride)
+GW_SIMD_INLINE void idct(const int16_t* coefficients, const uint16_t* quant, uint8_t* out, int stride)
 {
     __m128i r[8];
     for (int k = 0; k < 8; ++k)
         r[k] = _mm_mullo_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(coefficients + k * 8)),
                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + k * 8)));
     pass<11>(r, _mm_set1_epi32(1024));  // columns
-    transpose(r);
+    jpeg_simd::transpose8x8(r);
     pass<18>(r, _mm_set1_epi32((1 << 17) + (128 << 18)));  // rows, with the level shift
-    transpose(r);
+    jpeg_simd::transpose8x8(r);
     for (int k = 0; k < 8; k += 2) {
         const __m128i bytes = _mm_packus_epi16(r[k], r[k + 1]);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k * stride), bytes);
@@ -116,8 +93,8 @@ void idctSse2(const int16_t* coefficients, const uint16_t* quant, uint8_t* out, 
     idct(coefficients, quant, out, stride);
 }
 
-__attribute__((target("avx2"))) void idctAvx2(const int16_t* coefficients, const uint16_t* quant, uint8_t* out,
-                                              int stride)
+GW_AVX2_ENTRY void idctAvx2(const int16_t* coefficients, const uint16_t* quant, uint8_t* out,
+                            int stride)
 {
     idct(coefficients, quant, out, stride);
 }
@@ -125,9 +102,6 @@ __attribute__((target("avx2"))) void idctAvx2(const int16_t* coefficients, const
 // --- two blocks at once: block A in the low 128-bit half of each register,
 // block B in the high half. Unpacks and packs work within halves, so every
 // step above carries over unchanged.
-
-#define GW_AVX2_INLINE inline __attribute__((target("avx2"), always_inline))
-#define GW_AVX2 __attribute__((target("avx2")))
 
 struct Wide2 {
     __m256i lo, hi;
@@ -148,26 +122,6 @@ template <int Shift>
 GW_AVX2_INLINE __m256i narrow2(Wide2 a)
 {
     return _mm256_packs_epi32(_mm256_srai_epi32(a.lo, Shift), _mm256_srai_epi32(a.hi, Shift));
-}
-
-GW_AVX2_INLINE void transpose2(__m256i* r)
-{
-    const __m256i a0 = _mm256_unpacklo_epi16(r[0], r[1]), a1 = _mm256_unpackhi_epi16(r[0], r[1]);
-    const __m256i a2 = _mm256_unpacklo_epi16(r[2], r[3]), a3 = _mm256_unpackhi_epi16(r[2], r[3]);
-    const __m256i a4 = _mm256_unpacklo_epi16(r[4], r[5]), a5 = _mm256_unpackhi_epi16(r[4], r[5]);
-    const __m256i a6 = _mm256_unpacklo_epi16(r[6], r[7]), a7 = _mm256_unpackhi_epi16(r[6], r[7]);
-    const __m256i b0 = _mm256_unpacklo_epi32(a0, a2), b1 = _mm256_unpackhi_epi32(a0, a2);
-    const __m256i b2 = _mm256_unpacklo_epi32(a1, a3), b3 = _mm256_unpackhi_epi32(a1, a3);
-    const __m256i b4 = _mm256_unpacklo_epi32(a4, a6), b5 = _mm256_unpackhi_epi32(a4, a6);
-    const __m256i b6 = _mm256_unpacklo_epi32(a5, a7), b7 = _mm256_unpackhi_epi32(a5, a7);
-    r[0] = _mm256_unpacklo_epi64(b0, b4);
-    r[1] = _mm256_unpackhi_epi64(b0, b4);
-    r[2] = _mm256_unpacklo_epi64(b1, b5);
-    r[3] = _mm256_unpackhi_epi64(b1, b5);
-    r[4] = _mm256_unpacklo_epi64(b2, b6);
-    r[5] = _mm256_unpackhi_epi64(b2, b6);
-    r[6] = _mm256_unpacklo_epi64(b3, b7);
-    r[7] = _mm256_unpackhi_epi64(b3, b7);
 }
 
 template <int Shift>
@@ -228,9 +182,9 @@ GW_AVX2_INLINE void idctPair(int16_t* a, const uint16_t* quantA, uint8_t* outA, 
         _mm256_storeu_si256(vb + 3, zero);
     }
     pass2<11>(r, _mm256_set1_epi32(1024));
-    transpose2(r);
+    jpeg_simd::transpose8x8(r);
     pass2<18>(r, _mm256_set1_epi32((1 << 17) + (128 << 18)));
-    transpose2(r);
+    jpeg_simd::transpose8x8(r);
     for (int k = 0; k < 8; k += 2) {
         const __m256i bytes = _mm256_packus_epi16(r[k], r[k + 1]);  // rows k, k + 1 of A | of B
         const __m128i rowsA = _mm256_castsi256_si128(bytes);
@@ -242,20 +196,20 @@ GW_AVX2_INLINE void idctPair(int16_t* a, const uint16_t* quantA, uint8_t* outA, 
     }
 }
 
-GW_AVX2 void idctPairAvx2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
-                  const uint16_t* quantB, uint8_t* outB, int strideB)
+GW_AVX2_ENTRY void idctPairAvx2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
+                                const uint16_t* quantB, uint8_t* outB, int strideB)
 {
     idctPair<false>(a, quantA, outA, strideA, b, quantB, outB, strideB);
 }
 
-GW_AVX2 void idctPairClearingAvx2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
-                          const uint16_t* quantB, uint8_t* outB, int strideB)
+GW_AVX2_ENTRY void idctPairClearingAvx2(int16_t* a, const uint16_t* quantA, uint8_t* outA, int strideA, int16_t* b,
+                                        const uint16_t* quantB, uint8_t* outB, int strideB)
 {
     idctPair<true>(a, quantA, outA, strideA, b, quantB, outB, strideB);
 }
 
 // True when every coefficient but the first is zero.
-GW_AVX2 bool dcOnlyAvx2(const int16_t* block)
+GW_AVX2_ENTRY bool dcOnlyAvx2(const int16_t* block)
 {
     const __m256i* v = reinterpret_cast<const __m256i*>(block);
     const __m256i notDc = _mm256_setr_epi16(0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);

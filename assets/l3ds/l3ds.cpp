@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/file_bytes.h"
 #include "assets/l3ds/l3ds_chunks.h"
+#include "base/file_bytes.h"
 #include "base/work_meter.h"
 
 namespace {

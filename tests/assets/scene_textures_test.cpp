@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "assets/l3ds/l3ds.h"
-#include "assets/scene_textures.h"
 #include "assets/l3ds/l3ds_writer.h"
+#include "assets/scene_textures.h"
 
 namespace {
 

@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/crt_random.h"
 #include "game/capture_script.h"
 #include "game/frame_values.h"
-#include "shell/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
-#include "base/crt_random.h"
 #include "shell/frame_loop.h"
+#include "shell/game_capture.h"
 
 // --- scripts ---
 

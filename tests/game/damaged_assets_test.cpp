@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "game/part_game.h"
+#include "platform/platform.h"
 #include "render/renderer.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/part_start.h"
-#include "platform/platform.h"
 
 namespace fs = std::filesystem;
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "base/step_marks.h"
 #include "game/part_game.h"
 #include "render/renderer.h"
-#include "base/step_marks.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 

@@ -10,10 +10,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "game/part_game.h"
-#include "replay/replay_simulation.h"
-#include "render/renderer.h"
 #include "base/crt_random.h"
+#include "game/part_game.h"
+#include "render/renderer.h"
+#include "replay/replay_simulation.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 

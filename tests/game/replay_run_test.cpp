@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "../bench/soak_player.h"
-#include "replay/replay_simulation.h"
 #include "base/content_hash.h"
 #include "base/crt_random.h"
-#include "shell/frame_loop.h"
 #include "replay/replay_recorder.h"
+#include "replay/replay_simulation.h"
+#include "shell/frame_loop.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
+#include "platform/platform.h"
 #include "render/renderer.h"
 #include "settings/display_settings.h"
-#include "platform/platform.h"
 #include "shell/window.h"
 
 namespace {

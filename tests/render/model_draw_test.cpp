@@ -3,8 +3,8 @@
 #include <string>
 
 #include "assets/l3ds/l3ds.h"
-#include "assets/obj_mesh.h"
 #include "assets/l3ds/l3ds_writer.h"
+#include "assets/obj_mesh.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
 

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "render/renderer.h"
 #include "platform/platform.h"
+#include "render/renderer.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "assets/jpeg/jpeg_oracle.h"
 #include "assets/l3ds/l3ds.h"
 #include "assets/l3ds/l3ds_writer.h"
-#include "render/renderer.h"
 #include "platform/platform.h"
+#include "render/renderer.h"
 #include "support/gl_fixture.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/platform.h"
 #include "render/gl_state.h"
 #include "render/renderer.h"
-#include "platform/platform.h"
 #include "support/gl_fixture.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include "assets/jpeg/jpeg_decoder.h"
 #include "assets/jpeg/jpeg_oracle.h"
 #include "assets/texture_pixels.h"
-#include "render/renderer.h"
 #include "base/crt_random.h"
 #include "platform/platform.h"
+#include "render/renderer.h"
 #include "support/gl_fixture.h"
 
 namespace {

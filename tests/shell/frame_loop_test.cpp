@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "platform/platform.h"
 #include "shell/dev_aids.h"
 #include "shell/frame_loop.h"
-#include "platform/platform.h"
 #include "shell/window.h"
 
 namespace {

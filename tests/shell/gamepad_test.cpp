@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "game/game_rules.h"
+#include "platform/platform.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"
 #include "shell/pause.h"
-#include "platform/platform.h"
 #include "shell/window.h"
 #include "support/gl_fixture.h"
 

@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <string>
 
-#include "base/file_bytes.h"
 #include "assets/jpeg/jpeg_decoder.h"
 #include "base/content_hash.h"
+#include "base/file_bytes.h"
 #include "platform/platform.h"
 #include "replay/replay_file.h"
 #include "settings/settings_file.h"

@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "base/crt_random.h"
 #include "base/file_bytes.h"
 #include "game/part_game.h"
 #include "replay/replay_simulation.h"
 #include "settings/command_line.h"
-#include "base/crt_random.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/gamepad.h"

@@ -12,10 +12,10 @@
 #include <string>
 
 #include "rules_digest.h"
+#include "platform/platform.h"
 #include "replay/asset_digest.h"
 #include "settings/command_line.h"
 #include "settings/display_settings.h"
-#include "platform/platform.h"
 #include "shell/replay_session.h"
 
 namespace {

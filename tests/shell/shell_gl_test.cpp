@@ -4,11 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/platform.h"
 #include "render/renderer.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/part_start.h"
-#include "platform/platform.h"
 #include "shell/window.h"
 
 namespace {

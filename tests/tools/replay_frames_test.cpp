@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "replay/replay_simulation.h"
 #include "render/png_image.h"
 #include "replay/asset_digest.h"
+#include "replay/replay_simulation.h"
 #include "settings/command_line.h"
 #include "support/gl_fixture.h"
 

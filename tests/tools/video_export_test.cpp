@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "replay/replay_simulation.h"
 #include "replay/asset_digest.h"
+#include "replay/replay_simulation.h"
 #include "settings/command_line.h"
 #include "support/gl_fixture.h"
 

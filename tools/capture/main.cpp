@@ -29,10 +29,10 @@
 #include <vector>
 
 #include "base/file_bytes.h"
-#include "shell/game_capture.h"
 #include "render/png_image.h"
 #include "render/renderer.h"
 #include "shell/frame_loop.h"
+#include "shell/game_capture.h"
 #include "tools/capture/video_export.h"
 #include "tools/common/hidden_gl_window.h"
 
@@ -152,7 +152,7 @@ int main(int argc, char** argv)
         return 1;
 
     prepareCaptureRenderer(width, height);
-    capture.game = static_cast<part_game*>(gamePart);
+    capture.game = runningGame();
     for (const Request& r : requests) {
         capture.runUntil(r.time);
         if (!savePng(r.path, width, height, readWindowPixels(width, height))) {

@@ -1,8 +1,8 @@
 // replay_render.cpp - see replay_render.h.
 #include "tools/capture/replay_render.h"
 
-#include "render/renderer.h"
 #include "base/crt_random.h"
+#include "render/renderer.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
 #include "shell/replay_session.h"

@@ -21,9 +21,9 @@
 #include <map>
 #include <thread>
 
-#include "replay/replay_simulation.h"
 #include "render/png_image.h"
 #include "replay/asset_digest.h"
+#include "replay/replay_simulation.h"
 #include "settings/command_line.h"
 #include "sound/sound_offline.h"
 #include "tools/capture/replay_render.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "assets/jpeg/jpeg_decoder.h"
-#include "probe.h"
+#include "inspect.h"
 
 namespace {
 

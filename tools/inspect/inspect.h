@@ -1,9 +1,9 @@
-// probe.h - glasswake-inspect: each file reader of the game, run on one file,
+// inspect.h - glasswake-inspect: each file reader of the game, run on one file,
 // printing what it read as one line of JSON.
 //
 //   glasswake-inspect KIND [OPTIONS] FILE
 //
-// Each KIND lives in its own probe_KIND.cpp and registers itself with a
+// Each KIND lives in its own inspect_KIND.cpp and registers itself with a
 // static InspectCommand. Exit status: 0 when the file was read, 1 when it was
 // rejected (the JSON then says why), 2 on a usage error.
 #pragma once

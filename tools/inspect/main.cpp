@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "probe.h"
+#include "inspect.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "assets/motion_path.h"
-#include "probe.h"
+#include "inspect.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "base/file_bytes.h"
 #include "assets/l3ds/l3ds.h"
 #include "assets/scene_textures.h"
-#include "probe.h"
+#include "base/file_bytes.h"
+#include "inspect.h"
 
 namespace {
 

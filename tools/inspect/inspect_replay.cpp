@@ -1,4 +1,4 @@
-// probe_replay.cpp - glasswake-inspect replay FILE: re-simulates a recorded
+// inspect_replay.cpp - glasswake-inspect replay FILE: re-simulates a recorded
 // run with the rules only and checks it against the state the run stored.
 //
 // Prints frames, seconds (game time at the end), score, life, levels
@@ -10,10 +10,10 @@
 #include <cstdio>
 #include <string>
 
-#include "replay/replay_simulation.h"
-#include "probe.h"
-#include "replay/asset_digest.h"
+#include "inspect.h"
 #include "platform/platform.h"
+#include "replay/asset_digest.h"
+#include "replay/replay_simulation.h"
 
 namespace {
 
@@ -32,19 +32,6 @@ std::string stateJson(const ReplayRunState& s)
            ",\"seconds\":" + number(s.gameTime) + ",\"score\":" + number(s.score) + ",\"life\":" + number(s.life) +
            ",\"levels_completed\":" + std::to_string(s.levelsCompleted) +
            ",\"levels_lost\":" + std::to_string(s.levelsLost);
-}
-
-ReplayRunState trailerState(const ReplayTrailer& t)
-{
-    ReplayRunState s;
-    s.frames = t.frames;
-    s.demoTime = t.demoTime;
-    s.gameTime = t.gameTime;
-    s.score = t.score;
-    s.life = t.life;
-    s.levelsCompleted = t.levelsCompleted;
-    s.levelsLost = t.levelsLost;
-    return s;
 }
 
 int refused(const std::string& file, const std::string& reason)
@@ -80,7 +67,7 @@ int inspectReplay(int argc, char** argv)
     if (replay.complete)
         line += ",\"ending\":\"" +
                 std::string(replay.trailer.ending == ReplayEnding::ExitFade ? "exit fade" : "window closed") +
-                "\",\"trailer\":{" + stateJson(trailerState(replay.trailer)) + "}";
+                "\",\"trailer\":{" + stateJson(replay.trailer) + "}";
     line += ",\"agrees\":" + std::string(agrees ? "true" : "false") + "}";
     std::printf("%s\n", line.c_str());
     if (!replay.complete) {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "assets/obj_mesh.h"
-#include "probe.h"
+#include "inspect.h"
 
 namespace {
 
