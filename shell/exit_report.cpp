@@ -50,7 +50,7 @@ std::string exitReportLine()
                   "{\"demo_time\":%.6f,\"game_time\":%.6f,\"frames\":%d,\"score\":%.0f,\"life\":%.6f,"
                   "\"paused_time\":%.6f,\"wall_time\":%.6f,\"levels_completed\":%d,\"levels_lost\":%d,"
                   "\"volleys\":%d",
-                  demoTime, rules.time, rules.frameCount, rules.score, rules.life, pausedSeconds, frameTimer.read(),
+                  demoTime, rules.time, rules.frameCount, rules.score, rules.life, pauseState.seconds, frameLoop.timer.read(),
                   rules.levelsCompleted, rules.levelsLost, rules.sound.played[CUE_VOLLEY]);
     std::string text = line;
     if (!lastFrameHash.empty())

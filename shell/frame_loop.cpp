@@ -18,19 +18,11 @@
 
 double demoTime = 0.0;
 double frameDelta = 0.0;
-double previousRead = 0.0;
 bool ending = false;
 double endStart = 0.0;
-bool exitFadeDone = false;
-bool headless = false;
-FrameTimer frameTimer;
-FrameInputs frameInputs;
+FrameLoop frameLoop;
 
-parts* loaderPart = nullptr;
-parts* gamePart = nullptr;
-
-part_game* runningGame() { return static_cast<part_game*>(gamePart); }
-FrameInputs* startupInputs = nullptr;
+part_game* runningGame() { return static_cast<part_game*>(frameLoop.gamePart); }
 
 void FrameTimer::reset()
 {
@@ -49,8 +41,8 @@ double FrameTimer::read()
 
 double measureFrameDelta()
 {
-    const double delta = frameTimer.read() - previousRead;
-    previousRead = frameTimer.read();
+    const double delta = frameLoop.timer.read() - frameLoop.previousRead;
+    frameLoop.previousRead = frameLoop.timer.read();
     // A counter going backwards never runs time back; a frame longer than a
     // replay can hold is no frame any clock measures.
     return std::clamp(delta, 0.0, REPLAY_MAX_DELTA);
@@ -76,31 +68,31 @@ void createParts()
 {
     // Parts find the inputs through the Renderer while they load; this
     // start-up record serves until the game part points it at the shell's own.
-    startupInputs = new FrameInputs();
-    g_renderer.inputs = startupInputs;
+    frameLoop.startupInputs = new FrameInputs();
+    g_renderer.inputs = frameLoop.startupInputs;
 
-    loaderPart = new part_start();
-    loaderPart->init(&g_renderer);
+    frameLoop.loaderPart = new part_start();
+    frameLoop.loaderPart->init(&g_renderer);
     double noDelta = 0.0;
-    loaderPart->draw(&noDelta, &g_renderer, startupInputs);
+    frameLoop.loaderPart->draw(&noDelta, &g_renderer, frameLoop.startupInputs);
     platform::swapBuffers();
     markStep("loader frame");
 
-    gamePart = new part_game();
+    frameLoop.gamePart = new part_game();
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     platform::swapBuffers();
-    gamePart->init(&g_renderer);
+    frameLoop.gamePart->init(&g_renderer);
 }
 
 void destroyParts()
 {
     // parts has no virtual destructor: each goes through its own type.
-    delete static_cast<part_start*>(loaderPart);
+    delete static_cast<part_start*>(frameLoop.loaderPart);
     delete runningGame();
-    delete startupInputs;
-    loaderPart = gamePart = nullptr;
-    startupInputs = nullptr;
-    g_renderer.inputs = &frameInputs;
+    delete frameLoop.startupInputs;
+    frameLoop.loaderPart = frameLoop.gamePart = nullptr;
+    frameLoop.startupInputs = nullptr;
+    g_renderer.inputs = &frameLoop.inputs;
 }
 
 void initDemo()
@@ -121,31 +113,31 @@ void initDemo()
     createParts();
     replayAfterParts();
 
-    frameTimer.reset();
-    previousRead = frameTimer.read();
+    frameLoop.timer.reset();
+    frameLoop.previousRead = frameLoop.timer.read();
 
     demoTime = 0.0;
-    ending = exitFadeDone = false;
+    ending = frameLoop.exitFadeDone = false;
     endStart = 0.0;
-    paused = pauseToggleRequested = pauseBeginning = false;
-    pausedSeconds = 0.0;
-    frameInputs.markerX = frameInputs.markerY = frameInputs.markerZ = 0.0;
-    frameInputs.arrowX = frameInputs.arrowY = 0.0;
-    std::fill(std::begin(frameInputs.flagsA), std::end(frameInputs.flagsA), false);
-    std::fill(std::begin(frameInputs.flagsB), std::end(frameInputs.flagsB), false);
-    frameInputs.flagsA[0] = true;
+    pauseState.paused = pauseState.toggleRequested = pauseState.beginning = false;
+    pauseState.seconds = 0.0;
+    frameLoop.inputs.markerX = frameLoop.inputs.markerY = frameLoop.inputs.markerZ = 0.0;
+    frameLoop.inputs.arrowX = frameLoop.inputs.arrowY = 0.0;
+    std::fill(std::begin(frameLoop.inputs.flagsA), std::end(frameLoop.inputs.flagsA), false);
+    std::fill(std::begin(frameLoop.inputs.flagsB), std::end(frameLoop.inputs.flagsB), false);
+    frameLoop.inputs.flagsA[0] = true;
 }
 
 void drawExitFade(bool draw)
 {
     const double t = demoTime - endStart;
     const double v = exitFadeLevel(t);
-    frameInputs.values[10] = exitFadeValue10(t);
+    frameLoop.inputs.values[10] = exitFadeValue10(t);
     if (v > 0.999)
-        exitFadeDone = true;
-    if (!draw || headless)
+        frameLoop.exitFadeDone = true;
+    if (!draw || frameLoop.headless)
         return;
-    if (exitFadeDone)
+    if (frameLoop.exitFadeDone)
         noteLastFramePixels();  // the run's last picture, before it goes black
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -198,32 +190,32 @@ void drawFrame(bool draw)
 
     frameDelta = replayFrameDelta(measureFrameDelta());
 
-    frameInputs.mouseX = mouseXFromCursor(cursorX);
-    frameInputs.mouseY = mouseYFromCursor(cursorY);
-    frameInputs.wheel = wheel;
-    frameInputs.leftButton = leftButton || gamepad.fireHeld() ? 1 : 0;
-    frameInputs.rightButton = rightButton || gamepad.rightHeld() ? 1 : 0;
+    frameLoop.inputs.mouseX = mouseXFromCursor(cursorX);
+    frameLoop.inputs.mouseY = mouseYFromCursor(cursorY);
+    frameLoop.inputs.wheel = wheel;
+    frameLoop.inputs.leftButton = leftButton || gamepad.fireHeld() ? 1 : 0;
+    frameLoop.inputs.rightButton = rightButton || gamepad.rightHeld() ? 1 : 0;
 
     demoTime += frameDelta;
-    frameInputs.time = demoTime;
+    frameLoop.inputs.time = demoTime;
 
-    if (!headless)
+    if (!frameLoop.headless)
         glBlendFunc(GL_ONE, GL_ONE);
-    frameInputs.modeWord = 0;
+    frameLoop.inputs.modeWord = 0;
     for (int i = 0; i < 256; ++i)
-        frameInputs.keyStates[i] = keys[i] ? 1 : 0;
+        frameLoop.inputs.keyStates[i] = keys[i] ? 1 : 0;
 
-    replayAtDraw(frameDelta, frameInputs);
-    if (draw && !headless) {
-        gamePart->draw(&frameDelta, &g_renderer, &frameInputs);
+    replayAtDraw(frameDelta, frameLoop.inputs);
+    if (draw && !frameLoop.headless) {
+        frameLoop.gamePart->draw(&frameDelta, &g_renderer, &frameLoop.inputs);
     } else {
         // What draw does to the game, without GL: the wheel is cleared, the rules step.
         part_game* game = runningGame();
-        frameInputs.wheel = 0.0;
-        g_renderer.inputs = &frameInputs;
-        game->frameInputs = frameInputs;
-        frameDelta = game->rules.step(frameDelta, controlsFromFrameInputs(frameInputs, windowWidth, windowHeight));
-        frameInputs.values[0] = game->rules.time;
+        frameLoop.inputs.wheel = 0.0;
+        g_renderer.inputs = &frameLoop.inputs;
+        game->frameInputs = frameLoop.inputs;
+        frameDelta = game->rules.step(frameDelta, controlsFromFrameInputs(frameLoop.inputs, windowWidth, windowHeight));
+        frameLoop.inputs.values[0] = game->rules.time;
     }
 
     if (ending)

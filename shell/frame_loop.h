@@ -28,24 +28,29 @@ constexpr double FADE_RATE = 101.8;  // per second
 
 extern double demoTime;
 extern double frameDelta;
-extern double previousRead;
 extern bool ending;
 extern double endStart;
-extern bool exitFadeDone;  // the exit fade reached black: the run ends after this pass
-// Tests drive the loop without a display: the game part's rules run, nothing
-// is drawn and nothing waits.
-extern bool headless;
-extern FrameTimer frameTimer;
-extern FrameInputs frameInputs;
 
-// The two parts and the start-up inputs record, alive for the whole run.
-extern parts* loaderPart;
-extern parts* gamePart;
+// The loop's own state, beside the globals above that the game knows by name.
+struct FrameLoop {
+    double previousRead = 0.0;  // the timer's reading at the last frame delta
+    bool exitFadeDone = false;  // the exit fade reached black: the run ends after this pass
+    // Tests drive the loop without a display: the game part's rules run,
+    // nothing is drawn and nothing waits.
+    bool headless = false;
+    FrameTimer timer;
+    FrameInputs inputs;
+    // The two parts and the start-up inputs record, alive for the whole run.
+    parts* loaderPart = nullptr;
+    parts* gamePart = nullptr;
+    FrameInputs* startupInputs = nullptr;
+};
+extern FrameLoop frameLoop;
+
 class part_game;
 // The game part as its own type, or null: the one place that knows what
 // gamePart is (parts offers only draw and init, and no virtual destructor).
 part_game* runningGame();
-extern FrameInputs* startupInputs;
 
 void initDemo();
 // One frame; `draw` false runs the game part's rules alone (nothing drawn).

@@ -11,10 +11,7 @@
 #include "shell/replay_session.h"
 #include "sound/sound.h"
 
-bool paused = false;
-bool pauseToggleRequested = false;
-bool pauseBeginning = false;
-double pausedSeconds = 0.0;
+PauseState pauseState;
 
 namespace {
 
@@ -104,18 +101,18 @@ void drawPausedText(int width, int height)
 }  // namespace
 
 // Two presses before the next pass cancel out, as they would a pass apart.
-void requestPauseToggle() { pauseToggleRequested = !pauseToggleRequested; }
+void requestPauseToggle() { pauseState.toggleRequested = !pauseState.toggleRequested; }
 
 void holdFrameClock()
 {
-    paused = true;
+    pauseState.paused = true;
     pauseSound(true);
 }
 
 double pausedClockPass()
 {
     const double delta = measureFrameDelta();
-    pausedSeconds += delta;
+    pauseState.seconds += delta;
     // The exit fade runs on the shell's clock; the game's stays where it is.
     if (ending)
         demoTime += delta;
@@ -124,8 +121,8 @@ double pausedClockPass()
 
 void releaseFrameClock()
 {
-    pausedSeconds += measureFrameDelta();
-    paused = false;
+    pauseState.seconds += measureFrameDelta();
+    pauseState.paused = false;
     pauseSound(false);
 }
 
@@ -199,38 +196,38 @@ void drawHeldFrame()
 void drawFrameOrPause()
 {
     if (replayPlaybackActive()) {
-        pauseToggleRequested = false;  // the records say where the pause was
+        pauseState.toggleRequested = false;  // the records say where the pause was
         if (replayHasFrame())
             replayPlaybackPass();
         else
             platform::postQuit(0);
         return;
     }
-    const bool toggle = pauseToggleRequested;
-    pauseToggleRequested = false;
-    if (paused && toggle) {
+    const bool toggle = pauseState.toggleRequested;
+    pauseState.toggleRequested = false;
+    if (pauseState.paused && toggle) {
         releaseFrameClock();
         drawFrame();
         return;
     }
-    if (paused) {
+    if (pauseState.paused) {
         const double delta = pausedClockPass();
         replayPausedPass(delta);  // before the fade can end the run
-        if (!headless)
+        if (!frameLoop.headless)
             drawHeldFrame();
         if (ending)
             drawExitFade();
-        else if (!headless)
+        else if (!frameLoop.headless)
             usleep(PAUSED_PASS_REST_US);  // a still picture need not cost a whole core
         return;
     }
     // The fade ends the run within a frame or two; a pause then would only hold it up.
-    pauseBeginning = toggle && !ending;
+    pauseState.beginning = toggle && !ending;
     drawFrame();
-    if (pauseBeginning) {
-        pauseBeginning = false;
+    if (pauseState.beginning) {
+        pauseState.beginning = false;
         holdFrameClock();
-        if (!headless) {
+        if (!frameLoop.headless) {
             captureHeldFrame();
             drawHeldFrame();
         }

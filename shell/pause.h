@@ -8,10 +8,13 @@
 // while paused; minimising while paused keeps the pause.
 #pragma once
 
-extern bool paused;
-extern bool pauseToggleRequested;
-extern bool pauseBeginning;   // the frame being drawn is the last before the pause
-extern double pausedSeconds;  // wall time spent paused in this run
+struct PauseState {
+    bool paused = false;
+    bool toggleRequested = false;  // P or Start since the last pass
+    bool beginning = false;        // the frame being drawn is the last before the pause
+    double seconds = 0.0;          // wall time spent paused in this run
+};
+extern PauseState pauseState;
 
 // P or Start: the pause begins or ends at the next pass of the message loop.
 void requestPauseToggle();

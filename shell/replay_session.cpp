@@ -221,23 +221,23 @@ void replayPlaybackPass(bool draw)
     if (record.paused) {
         beginRecordedFade(record);
         ++g_session.next;
-        pausedSeconds += record.delta;
+        pauseState.seconds += record.delta;
         if (ending)
             demoTime += record.delta;  // the fade runs on the shell's clock
-        if (draw && !headless)
+        if (draw && !frameLoop.headless)
             drawHeldFrame();
         if (ending)
             drawExitFade(draw);
         return;
     }
-    if (paused) {  // the frame that ends the pause
-        paused = false;
+    if (pauseState.paused) {  // the frame that ends the pause
+        pauseState.paused = false;
         pauseSound(false);
     }
     drawFrame(draw || record.pauseBegins);  // the held picture is this frame's
     if (record.pauseBegins) {
         holdFrameClock();
-        if (!headless) {
+        if (!frameLoop.headless) {
             captureHeldFrame();
             drawHeldFrame();
         }
@@ -264,7 +264,7 @@ void replayAtDraw(double delta, FrameInputs& inputs)
         return;
     }
     ReplayFrame frame = replayFrameFromInputs(delta, inputs, ending && !g_session.fadeRecorded);
-    frame.pauseBegins = pauseBeginning;
+    frame.pauseBegins = pauseState.beginning;
     g_session.fadeRecorded = ending;
     const GameRules& rules = runningGame()->rules;
     g_session.recorder.record(frame, rules.levelsCompleted + rules.levelsLost);
@@ -286,7 +286,7 @@ void replayPausedPass(double delta)
 
 void replayAfterPass()
 {
-    if (!g_session.playing || headless)
+    if (!g_session.playing || frameLoop.headless)
         return;
     for (FrameDump& dump : g_session.dumps) {
         if (dump.frame != g_session.next)
@@ -300,7 +300,7 @@ void replayAfterPass()
 
 void replayRunEnded(ReplayEnding how)
 {
-    if (!g_session.recorder.isOpen() || !gamePart) {
+    if (!g_session.recorder.isOpen() || !frameLoop.gamePart) {
         reportRecordingFailure();
         return;
     }
@@ -311,7 +311,7 @@ void replayRunEnded(ReplayEnding how)
 int replayPlaybackVerdict()
 {
     const Replay& replay = g_session.replay;
-    if (!g_session.playing || !replay.complete || g_session.next < replay.frames.size() || !gamePart)
+    if (!g_session.playing || !replay.complete || g_session.next < replay.frames.size() || !frameLoop.gamePart)
         return 0;
     const ReplayRunState state = stateOfRules(runningGame()->rules, static_cast<uint32_t>(g_session.next), demoTime);
     if (trailerAgrees(replay.trailer, state))

@@ -151,13 +151,13 @@ static void arrowKeyStep()
 {
     const double dt = frameDelta;
     if (keys[VK_UP_KEY])
-        frameInputs.arrowY += 1.5 * dt;
+        frameLoop.inputs.arrowY += 1.5 * dt;
     if (keys[VK_DOWN_KEY])
-        frameInputs.arrowY -= 1.5 * dt;
+        frameLoop.inputs.arrowY -= 1.5 * dt;
     if (keys[VK_LEFT_KEY])
-        frameInputs.arrowX -= dt;
+        frameLoop.inputs.arrowX -= dt;
     if (keys[VK_RIGHT_KEY])
-        frameInputs.arrowX += dt;
+        frameLoop.inputs.arrowX += dt;
 }
 
 void windowProc(const platform::Event& event)
@@ -196,7 +196,7 @@ void windowProc(const platform::Event& event)
         rightButton = event.type == EventType::RButtonDown;
         break;
     case EventType::MButtonDown:
-        recordCameraMarker(frameInputs);
+        recordCameraMarker(frameLoop.inputs);
         break;
     case EventType::PadButtonDown:
     case EventType::PadButtonUp:
@@ -229,7 +229,7 @@ void messageLoopPass()
 {
     if (active)
         drawFrameOrPause();
-    else if (!headless)
+    else if (!frameLoop.headless)
         usleep(5000);  // minimised: keep swapping, but do not spin a core
     replayAfterPass();
     startExitFadeOnEscape();
@@ -247,7 +247,7 @@ int runMessageLoop()
             continue;
         }
         messageLoopPass();
-        if (exitFadeDone)
+        if (frameLoop.exitFadeDone)
             return 0;
     }
 }
@@ -297,15 +297,15 @@ int glasswakeMain(int argc, const char* const* argv)
 
 void endRun()
 {
-    replayRunEnded(exitFadeDone ? ReplayEnding::ExitFade : ReplayEnding::WindowClosed);
+    replayRunEnded(frameLoop.exitFadeDone ? ReplayEnding::ExitFade : ReplayEnding::WindowClosed);
     writeExitReport();
     // A replay has no markers of its own to hand over.
-    if (exitFadeDone && !replayPlaybackActive())
+    if (frameLoop.exitFadeDone && !replayPlaybackActive())
         copyToClipboard(cameraLog);
     killGLWindow();
-    if (exitFadeDone) {
+    if (frameLoop.exitFadeDone) {
         delete runningGame();
-        gamePart = nullptr;
+        frameLoop.gamePart = nullptr;
     }
 }
 

@@ -95,7 +95,7 @@ protected:
         ASSERT_EQ(chdir(GW_BUILD_DIR), 0);
         // The game's own set-up, from the generator as a fresh process has it.
         prepareCaptureRenderer(kW, kH);
-        game = static_cast<part_game*>(gamePart);
+        game = static_cast<part_game*>(frameLoop.gamePart);
         capture.game = game;
         capture.script = defaultCaptureScript();
     }

@@ -190,7 +190,7 @@ protected:
         inputs.leftButton = 1;  // fire, so the volley cue plays too
         for (int frame = 0; frame < kFrames; ++frame) {
             double delta = 0.4;
-            gamePart->draw(&delta, &g_renderer, &inputs);
+            frameLoop.gamePart->draw(&delta, &g_renderer, &inputs);
         }
         glFinish();
         std::fprintf(stderr, "ran %d frames, %d GL errors\n", kFrames, g_glErrors + int(glGetError() != GL_NO_ERROR));

@@ -16,12 +16,12 @@ protected:
     void SetUp() override
     {
         g_fakeCount = 5000;
-        frameTimer.counter = fakeCounter;
-        frameTimer.frequency = fakeFrequency;
-        frameTimer.reset();
-        previousRead = frameTimer.read();
+        frameLoop.timer.counter = fakeCounter;
+        frameLoop.timer.frequency = fakeFrequency;
+        frameLoop.timer.reset();
+        frameLoop.previousRead = frameLoop.timer.read();
     }
-    void TearDown() override { frameTimer = FrameTimer{}; }
+    void TearDown() override { frameLoop.timer = FrameTimer{}; }
 };
 
 }  // namespace
@@ -30,14 +30,14 @@ TEST_F(FrameTimerTest, ReadAccumulatesSecondsAndDeltasNeverGoNegative)
 {
     EXPECT_DOUBLE_EQ(measureFrameDelta(), 0.0);  // the first frame after the start
     g_fakeCount += 250;
-    EXPECT_DOUBLE_EQ(frameTimer.read(), 0.25);
+    EXPECT_DOUBLE_EQ(frameLoop.timer.read(), 0.25);
     EXPECT_DOUBLE_EQ(measureFrameDelta(), 0.25);
     g_fakeCount -= 500;  // the counter going backwards
     EXPECT_DOUBLE_EQ(measureFrameDelta(), 0.0);
     g_fakeCount += 20;
     EXPECT_GE(measureFrameDelta(), 0.0);
-    frameTimer.reset();
-    EXPECT_DOUBLE_EQ(frameTimer.read(), 0.0);
+    frameLoop.timer.reset();
+    EXPECT_DOUBLE_EQ(frameLoop.timer.read(), 0.0);
 }
 
 TEST(CameraLog, EachMiddleClickAddsAMarkerAndThreeLines)
@@ -78,7 +78,7 @@ protected:
         wheel = 0.0;
         active = true;
         frameDelta = 0.0;
-        frameInputs = FrameInputs{};
+        frameLoop.inputs = FrameInputs{};
         cameraLog.clear();
         escapePressed = false;
     }
@@ -123,7 +123,7 @@ TEST_F(WindowProcTest, KeysButtonsWheelActivationAndMarkersFollowTheirEvents)
     EXPECT_TRUE(active);
 
     send(EventType::MButtonDown);
-    EXPECT_EQ(frameInputs.markers.size(), 1u);
+    EXPECT_EQ(frameLoop.inputs.markers.size(), 1u);
     EXPECT_EQ(cameraLog.rfind("Cam :", 0), 0u);
 }
 
@@ -133,18 +133,18 @@ TEST_F(WindowProcTest, ArrowStepRunsPerDefaultHandledEventNotOnKeys)
     frameDelta = 0.1;
     send(EventType::KeyDown, VK_UP_KEY);
     send(EventType::KeyDown, VK_RIGHT_KEY);
-    EXPECT_DOUBLE_EQ(frameInputs.arrowY, 0.0);  // key messages return before the step
+    EXPECT_DOUBLE_EQ(frameLoop.inputs.arrowY, 0.0);  // key messages return before the step
     send(EventType::Other);
     send(EventType::Other);
-    EXPECT_NEAR(frameInputs.arrowY, 0.3, 1e-12);
-    EXPECT_NEAR(frameInputs.arrowX, 0.2, 1e-12);
+    EXPECT_NEAR(frameLoop.inputs.arrowY, 0.3, 1e-12);
+    EXPECT_NEAR(frameLoop.inputs.arrowX, 0.2, 1e-12);
     send(EventType::KeyUp, VK_UP_KEY);
     send(EventType::KeyDown, VK_DOWN_KEY);
     send(EventType::KeyUp, VK_RIGHT_KEY);
     send(EventType::KeyDown, VK_LEFT_KEY);
     send(EventType::LButtonDown);
-    EXPECT_NEAR(frameInputs.arrowY, 0.15, 1e-12);
-    EXPECT_NEAR(frameInputs.arrowX, 0.1, 1e-12);
+    EXPECT_NEAR(frameLoop.inputs.arrowY, 0.15, 1e-12);
+    EXPECT_NEAR(frameLoop.inputs.arrowX, 0.1, 1e-12);
 }
 
 TEST(VirtualKeys, SdlKeysMapToWindowsCodes)

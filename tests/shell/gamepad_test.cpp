@@ -71,7 +71,7 @@ protected:
         gamepad = GamepadInput{};
         leftButton = rightButton = false;
         escapePressed = false;
-        pauseToggleRequested = false;
+        pauseState.toggleRequested = false;
         ending = false;
         windowWidth = 1280;
         windowHeight = 720;
@@ -148,7 +148,7 @@ TEST_F(Gamepad, ButtonsStandForTheMouseButtonsEscapeAndPause)
 
     // Start asks for the pause; Back is Escape: the fade starts once.
     button(SDL_CONTROLLER_BUTTON_START, true);
-    EXPECT_TRUE(pauseToggleRequested);
+    EXPECT_TRUE(pauseState.toggleRequested);
     button(SDL_CONTROLLER_BUTTON_START, false);
     demoTime = 3.0;
     button(SDL_CONTROLLER_BUTTON_BACK, true);

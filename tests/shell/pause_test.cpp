@@ -24,25 +24,25 @@ protected:
 
     void SetUp() override
     {
-        frameTimer.counter = counter;
-        frameTimer.frequency = perSecond;
+        frameLoop.timer.counter = counter;
+        frameLoop.timer.frequency = perSecond;
         g_count = 0;
-        frameTimer.reset();
-        previousRead = frameTimer.read();
+        frameLoop.timer.reset();
+        frameLoop.previousRead = frameLoop.timer.read();
         demoTime = 0.0;
         ending = false;
-        paused = false;
-        pausedSeconds = 0.0;
+        pauseState.paused = false;
+        pauseState.seconds = 0.0;
         crtSeed(7);
         rules.buildLevel();
     }
     void TearDown() override
     {
-        frameTimer = FrameTimer{};
+        frameLoop.timer = FrameTimer{};
         demoTime = 0.0;
         ending = false;
-        paused = false;
-        pausedSeconds = 0.0;
+        pauseState.paused = false;
+        pauseState.seconds = 0.0;
     }
     // One drawn frame's clock, as drawFrame runs it, then the game's rules.
     void frame(int64_t milliseconds)
@@ -69,12 +69,12 @@ TEST_F(PauseClock, NoGameTimePassesWhilePausedAndResumingDoesNotJump)
     const int framesBefore = rules.frameCount;
 
     holdFrameClock();
-    EXPECT_TRUE(paused);
+    EXPECT_TRUE(pauseState.paused);
     for (int i = 0; i < 30; ++i)
         pausedPass(100);
     g_count += 40;  // between the last paused pass and the resuming frame
     releaseFrameClock();
-    EXPECT_FALSE(paused);
+    EXPECT_FALSE(pauseState.paused);
     EXPECT_NEAR(rules.time, 1.1, 1e-9);
     EXPECT_EQ(rules.frameCount, framesBefore);
 
@@ -84,9 +84,9 @@ TEST_F(PauseClock, NoGameTimePassesWhilePausedAndResumingDoesNotJump)
         frame(100);
     EXPECT_NEAR(rules.time, 2.2, 1e-9);
     EXPECT_NEAR(demoTime, 2.0, 1e-9);
-    EXPECT_NEAR(pausedSeconds, 3.04, 1e-9);
+    EXPECT_NEAR(pauseState.seconds, 3.04, 1e-9);
     // Wall time is game time / 1.1 plus the pause.
-    EXPECT_NEAR(frameTimer.read(), rules.time / GAME_SPEED + pausedSeconds, 1e-9);
+    EXPECT_NEAR(frameLoop.timer.read(), rules.time / GAME_SPEED + pauseState.seconds, 1e-9);
 }
 
 TEST_F(PauseClock, EscapeWhilePausedStillRunsTheFade)
@@ -111,15 +111,15 @@ TEST(PauseKey, EachPressOfPTogglesAndHeldKeysDoNotRepeat)
         e.virtualKey = VK_PAUSE_KEY;
         windowProc(e);
     };
-    pauseToggleRequested = false;
+    pauseState.toggleRequested = false;
     key(platform::EventType::KeyDown);
-    EXPECT_TRUE(pauseToggleRequested);
+    EXPECT_TRUE(pauseState.toggleRequested);
     key(platform::EventType::KeyDown);  // the key repeating while held
-    EXPECT_TRUE(pauseToggleRequested);
+    EXPECT_TRUE(pauseState.toggleRequested);
     key(platform::EventType::KeyUp);
     key(platform::EventType::KeyDown);  // pressed again before the next pass: nothing to do
     key(platform::EventType::KeyUp);
-    EXPECT_FALSE(pauseToggleRequested);
+    EXPECT_FALSE(pauseState.toggleRequested);
 }
 
 namespace {

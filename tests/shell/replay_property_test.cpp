@@ -67,14 +67,14 @@ public:
         commandLine.recordPath = path;
         prepareReplaySession();
         resetShell();
-        gamePart = new part_game();
+        frameLoop.gamePart = new part_game();
         crtSeed(uniform(1, 1000000));
         game().rules.buildLevel();
         replayAfterParts();
-        frameTimer.counter = fakeCounter;
-        frameTimer.frequency = fakeFrequency;
-        frameTimer.reset();
-        previousRead = frameTimer.read();
+        frameLoop.timer.counter = fakeCounter;
+        frameLoop.timer.frequency = fakeFrequency;
+        frameLoop.timer.reset();
+        frameLoop.previousRead = frameLoop.timer.read();
 
         Outcome out;
         const size_t length = uniform(1, 120);
@@ -85,7 +85,7 @@ public:
             }
             g_ticks += delta();
             messageLoopPass();
-            if (exitFadeDone) {
+            if (frameLoop.exitFadeDone) {
                 out.ending = Ending::ExitFade;
                 ++out.passes;
                 break;
@@ -98,15 +98,15 @@ public:
             replayRunEnded(out.ending == Ending::ExitFade ? ReplayEnding::ExitFade : ReplayEnding::WindowClosed);
         commandLine = CommandLine{};
         prepareReplaySession();  // a crash: the recorder goes without its trailer
-        delete static_cast<part_game*>(gamePart);
-        gamePart = nullptr;
+        delete static_cast<part_game*>(frameLoop.gamePart);
+        frameLoop.gamePart = nullptr;
         return out;
     }
 
 private:
     std::mt19937_64 random_;
 
-    static part_game& game() { return *static_cast<part_game*>(gamePart); }
+    static part_game& game() { return *static_cast<part_game*>(frameLoop.gamePart); }
 
     size_t uniform(size_t low, size_t high) { return std::uniform_int_distribution<size_t>(low, high)(random_); }
     double real(double low, double high) { return std::uniform_real_distribution<double>(low, high)(random_); }
@@ -141,10 +141,10 @@ private:
         windowWidth = renderWidth = 640;
         windowHeight = renderHeight = 360;
         demoTime = 0.0;
-        ending = exitFadeDone = false;
-        paused = pauseToggleRequested = pauseBeginning = false;
-        pausedSeconds = 0.0;
-        headless = true;
+        ending = frameLoop.exitFadeDone = false;
+        pauseState.paused = pauseState.toggleRequested = pauseState.beginning = false;
+        pauseState.seconds = 0.0;
+        frameLoop.headless = true;
     }
 
     static void send(platform::EventType type, int key = 0)
@@ -272,8 +272,8 @@ protected:
     {
         fs::current_path(previous);
         fs::remove_all(dir);
-        headless = false;
-        frameTimer = FrameTimer{};
+        frameLoop.headless = false;
+        frameLoop.timer = FrameTimer{};
         commandLine = CommandLine{};
         prepareReplaySession();
     }

@@ -103,7 +103,7 @@ TEST_F(ShellGLTest, ExitFadeDarkensTheFrameByItsLevel)
     drawExitFade();
     ending = false;
 
-    EXPECT_DOUBLE_EQ(frameInputs.values[10], 0.0);
+    EXPECT_DOUBLE_EQ(frameLoop.inputs.values[10], 0.0);
     for (auto [x, y] : {std::pair{kWidth / 2, kHeight / 2}, {2, 2}, {kWidth - 3, kHeight - 3}}) {
         uint8_t p[4];
         pixelAt(x, y, p);
