@@ -36,9 +36,11 @@ packages=(
   x11-utils
   # the capture tool's video export (never a dependency of the game or its package)
   ffmpeg
-  # packaging: the menu entry's checker, Debian's package checker
+  # packaging: the menu entry's checker, Debian's package checker, the
+  # software centres' metadata checker
   desktop-file-utils
   lintian
+  appstream
 )
 
 [ $# -gt 0 ] && packages=("$@")

@@ -49,7 +49,7 @@ if(NOT result EQUAL 0)
 endif()
 
 # The menu entry passes the freedesktop checker and names the launcher and icon.
-set(entry ${PREFIX}/share/applications/glasswake.desktop)
+set(entry ${PREFIX}/share/applications/dev.glasswake.Glasswake.desktop)
 find_program(VALIDATE desktop-file-validate REQUIRED)
 execute_process(COMMAND ${VALIDATE} ${entry} RESULT_VARIABLE result OUTPUT_VARIABLE complaints ERROR_VARIABLE complaints)
 if(NOT result EQUAL 0 OR NOT complaints STREQUAL "")
@@ -59,6 +59,35 @@ file(STRINGS ${entry} lines)
 foreach(line Exec=glasswake Icon=glasswake Terminal=false Type=Application)
   if(NOT line IN_LIST lines)
     message(FATAL_ERROR "${entry} lacks ${line}")
+  endif()
+endforeach()
+
+# The software centres' listing passes AppStream's checker without a note
+# (errors, warnings and infos alike), names the installed menu entry and the
+# binary the launcher provides, and shows the README's captures.
+set(metainfo ${PREFIX}/share/metainfo/dev.glasswake.Glasswake.metainfo.xml)
+find_program(APPSTREAMCLI appstreamcli REQUIRED)
+execute_process(COMMAND ${APPSTREAMCLI} validate --no-net --no-color ${metainfo}
+                RESULT_VARIABLE result OUTPUT_VARIABLE report ERROR_VARIABLE report)
+if(NOT result EQUAL 0 OR report MATCHES "(^|\n)[EWI]: ")
+  message(FATAL_ERROR "appstreamcli validate ${metainfo}: ${result}\n${report}")
+endif()
+file(READ ${metainfo} listing)
+if(NOT listing MATCHES "<launchable type=\"desktop-id\">dev\\.glasswake\\.Glasswake\\.desktop</launchable>"
+   OR NOT EXISTS ${PREFIX}/share/applications/dev.glasswake.Glasswake.desktop)
+  message(FATAL_ERROR "${metainfo} does not name the installed menu entry")
+endif()
+if(NOT listing MATCHES "<binary>glasswake</binary>" OR NOT EXISTS ${PREFIX}/games/glasswake)
+  message(FATAL_ERROR "${metainfo} does not name the installed launcher")
+endif()
+string(REGEX MATCHALL "/screenshots/[a-z_]+\\.png" shots "${listing}")
+if(shots STREQUAL "")
+  message(FATAL_ERROR "${metainfo} shows no screenshot")
+endif()
+foreach(shot IN LISTS shots)
+  string(REPLACE "/screenshots/" "" shot ${shot})
+  if(NOT EXISTS ${CMAKE_CURRENT_LIST_DIR}/../docs/${shot})
+    message(FATAL_ERROR "${metainfo} shows ${shot}, which is not one of the README's captures in docs/")
   endif()
 endforeach()
 

@@ -53,7 +53,8 @@ foreach(line IN LISTS listing)
     list(APPEND paths "${path}")
   endif()
 endforeach()
-set(expected /usr/games/glasswake /usr/share/applications/glasswake.desktop /usr/share/man/man6/glasswake.6.gz
+set(expected /usr/games/glasswake /usr/share/applications/dev.glasswake.Glasswake.desktop
+             /usr/share/metainfo/dev.glasswake.Glasswake.metainfo.xml /usr/share/man/man6/glasswake.6.gz
              /usr/share/doc/glasswake/copyright /usr/share/doc/glasswake/changelog.Debian.gz)
 foreach(size 48 128 256)
   list(APPEND expected /usr/share/icons/hicolor/${size}x${size}/apps/glasswake.png)
