@@ -23,6 +23,8 @@ std::string usageText()
            "  --no-antialias      do not multisample the scene\n"
            "  --force-16-9        render a 16:9 picture on any screen\n"
            "  --no-force-16-9     render at the screen's own shape\n"
+           "  --show-fps          show the frame rate in a corner of the window\n"
+           "  --no-show-fps       do not show the frame rate\n"
            "  --no-sound          play without sound\n"
            "  --skip-dialog       start at once with the remembered or given settings\n"
            "  --record FILE       record this run to FILE\n"
@@ -111,6 +113,10 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             ok = flag(cl.force169, true);
         } else if (arg == "--no-force-16-9") {
             ok = flag(cl.force169, false);
+        } else if (arg == "--show-fps") {
+            ok = flag(cl.showFps, true);
+        } else if (arg == "--no-show-fps") {
+            ok = flag(cl.showFps, false);
         } else if (arg == "--no-sound") {
             cl.noSound = true;
             ok = !hasValue;

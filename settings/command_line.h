@@ -18,6 +18,7 @@ struct CommandLine {
     int height = 0;
     std::optional<bool> antialiased;  // --antialias / --no-antialias
     std::optional<bool> force169;     // --force-16-9 / --no-force-16-9
+    std::optional<bool> showFps;      // --show-fps / --no-show-fps
     bool noSound = false;             // --no-sound
     bool skipDialog = false;          // --skip-dialog
     std::string recordPath;           // --record FILE

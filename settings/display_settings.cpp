@@ -125,6 +125,7 @@ void runSettingsDialog()
     choice.windowed = result.windowed;
     choice.antialiased = result.antialiased;
     choice.force169 = result.force169;
+    choice.showFps = preset.showFps;
     if (!commandLine.skipDialog)
         saveRememberedSettings(rememberedFromChoice(choice, offered));
 

@@ -40,6 +40,7 @@ struct SettingsChoice {
     bool windowed = false;
     bool antialiased = true;
     bool force169 = true;
+    bool showFps = false;  // the frame-rate counter (not a dialog control; never recorded)
 };
 
 struct DisplaySizes {

@@ -63,9 +63,10 @@ std::string settingsFilePath()
 std::string formatSettings(const RememberedSettings& s)
 {
     char text[256];
-    std::snprintf(text, sizeof text, "%s\nwidth=%d\nheight=%d\ndepth=%d\nwindowed=%d\nantialiased=%d\nforce-16-9=%d\n",
+    std::snprintf(text, sizeof text,
+                  "%s\nwidth=%d\nheight=%d\ndepth=%d\nwindowed=%d\nantialiased=%d\nforce-16-9=%d\nshow-fps=%d\n",
                   SETTINGS_MAGIC, s.width, s.height, s.depth, s.windowed ? 1 : 0, s.antialiased ? 1 : 0,
-                  s.force169 ? 1 : 0);
+                  s.force169 ? 1 : 0, s.showFps ? 1 : 0);
     return text;
 }
 
@@ -124,6 +125,8 @@ SettingsFileStatus parseSettings(const std::string& text, RememberedSettings& ou
         } else if (key == "force-16-9") {
             ok = parseFlag(value, s.force169);
             seen |= FORCE;
+        } else if (key == "show-fps") {
+            ok = parseFlag(value, s.showFps);
         }
         if (!ok)
             return corrupt("bad value for " + key + " on line " + std::to_string(lineNumber));

@@ -10,8 +10,10 @@
 //   windowed=0
 //   antialiased=1
 //   force-16-9=1
+//   show-fps=0
 //
-// The first line names the format and its version; every key must be there.
+// The first line names the format and its version; every key must be there
+// but show-fps, which files written before it lack.
 // Blank lines and lines starting with '#' or ';' are skipped, unknown keys
 // ignored. It is written whole to a temporary file beside it, then renamed
 // over it, so a crash never leaves half a file behind.
@@ -30,6 +32,7 @@ struct RememberedSettings {
     bool windowed = false;
     bool antialiased = true;
     bool force169 = true;
+    bool showFps = false;  // optional in the file (files before it lack it): 0 when missing
     bool operator==(const RememberedSettings&) const = default;
 };
 

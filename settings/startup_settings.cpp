@@ -54,6 +54,7 @@ DialogPreset presetSettings(const std::vector<DisplayMode>& listed,
         p.windowed = remembered->windowed;
         p.antialiased = remembered->antialiased;
         p.force169 = remembered->force169;
+        p.showFps = remembered->showFps;
         const int index = listIndex(listed, remembered->width, remembered->height);
         if (index >= 0 && offeredAtDepth(offered, remembered->width, remembered->height, remembered->depth))
             p.selected = index;
@@ -65,6 +66,8 @@ DialogPreset presetSettings(const std::vector<DisplayMode>& listed,
         p.antialiased = *options.antialiased;
     if (options.force169)
         p.force169 = *options.force169;
+    if (options.showFps)
+        p.showFps = *options.showFps;
     if (options.width > 0 && options.height > 0) {
         const int index = listIndex(listed, options.width, options.height);
         if (index >= 0) {
@@ -90,6 +93,7 @@ RememberedSettings rememberedFromChoice(const SettingsChoice& choice,
     r.windowed = choice.windowed;
     r.antialiased = choice.antialiased;
     r.force169 = choice.force169;
+    r.showFps = choice.showFps;
     return r;
 }
 

@@ -18,6 +18,7 @@ struct DialogPreset {
     bool windowed = false;
     bool antialiased = true;
     bool force169 = true;
+    bool showFps = false;  // not in the dialog: remembered or given
 };
 
 // The list entry nearest to width x height (smallest sum of the two

@@ -8,6 +8,7 @@
 #include "render/renderer.h"
 #include "settings/display_settings.h"
 #include "shell/frame_loop.h"
+#include "shell/overlay.h"
 #include "shell/replay_session.h"
 #include "sound/sound.h"
 
@@ -19,56 +20,10 @@ GLuint g_heldTexture = 0;
 int g_heldWidth = 0;
 int g_heldHeight = 0;
 
-// Text height as a fraction of the window height, and its outline's width in ems.
+// Text height as a fraction of the window height.
 constexpr double PAUSED_TEXT_HEIGHT = 0.12;
-constexpr double OUTLINE_EMS = 0.035;
 // Rest between two passes while paused: a resume is seen within 10 ms.
 constexpr useconds_t PAUSED_PASS_REST_US = 10000;
-
-void windowSize(int& width, int& height)
-{
-    int x = 0;
-    int y = 0;
-    if (!platform::windowBounds(x, y, width, height)) {
-        width = windowWidth;
-        height = windowHeight;
-    }
-    width = std::max(width, 1);
-    height = std::max(height, 1);
-}
-
-// Bindings that glPushAttrib does not keep.
-struct Bindings {
-    GLint drawFramebuffer = 0;
-    GLint readFramebuffer = 0;
-    GLint readBuffer = 0;
-    GLint program = 0;
-    GLint pipeline = 0;
-    GLint activeTexture = 0;
-
-    static Bindings save()
-    {
-        Bindings b;
-        glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &b.drawFramebuffer);
-        glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &b.readFramebuffer);
-        glGetIntegerv(GL_READ_BUFFER, &b.readBuffer);
-        glGetIntegerv(GL_CURRENT_PROGRAM, &b.program);
-        if (GLEW_ARB_separate_shader_objects)
-            glGetIntegerv(GL_PROGRAM_PIPELINE_BINDING, &b.pipeline);
-        glGetIntegerv(GL_ACTIVE_TEXTURE, &b.activeTexture);
-        return b;
-    }
-    void restore() const
-    {
-        glActiveTexture(static_cast<GLenum>(activeTexture));
-        if (GLEW_ARB_separate_shader_objects)
-            glBindProgramPipeline(static_cast<GLuint>(pipeline));
-        glUseProgram(static_cast<GLuint>(program));
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(drawFramebuffer));
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(readFramebuffer));
-        glReadBuffer(static_cast<GLenum>(readBuffer));
-    }
-};
 
 void drawPausedText(int width, int height)
 {
@@ -82,20 +37,7 @@ void drawPausedText(int width, int height)
     glTranslated(0.0, -0.35 * size, 0.0);  // capitals centred on the middle
     glScaled(size, size, 0.01);
 
-    // A dark outline first, so the word reads on any picture.
-    glColor3f(0.0f, 0.0f, 0.0f);
-    for (int dx = -1; dx <= 1; ++dx) {
-        for (int dy = -1; dy <= 1; ++dy) {
-            if (dx == 0 && dy == 0)
-                continue;
-            glPushMatrix();
-            glTranslated(dx * OUTLINE_EMS, dy * OUTLINE_EMS, 0.0);
-            g_renderer.drawText("Paused");
-            glPopMatrix();
-        }
-    }
-    glColor3f(1.0f, 1.0f, 1.0f);
-    g_renderer.drawText("Paused");
+    drawOutlinedText("Paused");
 }
 
 }  // namespace
@@ -128,7 +70,7 @@ void releaseFrameClock()
 
 void captureHeldFrame()
 {
-    const Bindings saved = Bindings::save();
+    const OverlayBindings saved = OverlayBindings::save();
     glPushAttrib(GL_TEXTURE_BIT);
     windowSize(g_heldWidth, g_heldHeight);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
@@ -154,22 +96,7 @@ void drawHeldFrame()
     int height = 0;
     windowSize(width, height);
 
-    const Bindings saved = Bindings::save();
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    if (GLEW_ARB_separate_shader_objects)
-        glBindProgramPipeline(0);
-    glUseProgram(0);
-    glActiveTexture(GL_TEXTURE0);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    for (GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
-        glMatrixMode(mode);
-        glPushMatrix();
-        glLoadIdentity();
-    }
-    glViewport(0, 0, width, height);
-    for (GLenum capability : {GL_DEPTH_TEST, GL_LIGHTING, GL_BLEND, GL_ALPHA_TEST, GL_CULL_FACE, GL_FOG,
-                              GL_SCISSOR_TEST, GL_STENCIL_TEST})
-        glDisable(capability);
+    const OverlayScope overlay(width, height);
 
     // The frame as it was, pixel for pixel where the window has not changed size.
     glEnable(GL_TEXTURE_2D);
@@ -184,13 +111,6 @@ void drawHeldFrame()
     glDisable(GL_TEXTURE_2D);
 
     drawPausedText(width, height);
-
-    for (GLenum mode : {GL_TEXTURE, GL_PROJECTION, GL_MODELVIEW}) {
-        glMatrixMode(mode);
-        glPopMatrix();
-    }
-    glPopAttrib();
-    saved.restore();
 }
 
 void drawFrameOrPause()

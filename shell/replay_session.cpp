@@ -188,6 +188,7 @@ void applyReplaySettings()
 {
     displaySizes = sizesOfRecording(g_session.replay.header.settings);
     settingsChoice = choiceOfRecording(g_session.replay.header.settings);
+    settingsChoice.showFps = commandLine.showFps.value_or(false);  // this run's, not the recording's
 }
 
 void replayAfterParts()

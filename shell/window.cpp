@@ -13,6 +13,7 @@
 #include "shell/dev_aids.h"
 #include "shell/exit_report.h"
 #include "shell/frame_loop.h"
+#include "shell/frame_rate.h"
 #include "shell/gamepad.h"
 #include "shell/pause.h"
 #include "shell/replay_session.h"
@@ -232,6 +233,9 @@ void messageLoopPass()
     else if (!frameLoop.headless)
         usleep(5000);  // minimised: keep swapping, but do not spin a core
     replayAfterPass();
+    // Over the finished picture, after any copy of it was kept.
+    if (active && settingsChoice.showFps && !frameLoop.headless)
+        showFrameRate();
     startExitFadeOnEscape();
     platform::swapBuffers();
 }

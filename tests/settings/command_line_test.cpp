@@ -90,3 +90,12 @@ TEST(CommandLine, EntryPointExitsWithTwoOnAUsageErrorBeforeAnyWindow)
 }
 
 }  // namespace
+
+TEST(CommandLine, FrameRateCounterIsOffUnlessAsked)
+{
+    EXPECT_FALSE(parse({}).showFps.has_value());
+    EXPECT_EQ(parse({"--show-fps"}).showFps, true);
+    EXPECT_EQ(parse({"--show-fps", "--no-show-fps"}).showFps, false);
+    EXPECT_EQ(parse({"--show-fps=1"}).action, CommandLine::Action::UsageError);
+    EXPECT_NE(usageText().find("--show-fps"), std::string::npos);
+}

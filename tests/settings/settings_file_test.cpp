@@ -276,3 +276,33 @@ TEST_F(SettingsFile, SkippedDialogRunsWithRememberedAndGivenSettingsAndRemembers
     renderWidth = savedSizes.renderWidth;
     renderHeight = savedSizes.renderHeight;
 }
+
+TEST_F(SettingsFile, FrameRateCounterIsRememberedAndOlderFilesLackIt)
+{
+    // A file written before the counter existed reads, the counter off.
+    RememberedSettings parsed;
+    std::string why;
+    ASSERT_EQ(parseSettings(formatSettings({800, 600, 16, true, false, true}), parsed, why), SettingsFileStatus::Read);
+    const std::string older = "[glasswake-settings 1]\nwidth=800\nheight=600\ndepth=16\nwindowed=1\nantialiased=0\n"
+                              "force-16-9=1\n";
+    ASSERT_EQ(parseSettings(older, parsed, why), SettingsFileStatus::Read) << why;
+    EXPECT_FALSE(parsed.showFps);
+    EXPECT_EQ(parseSettings(older + "show-fps=2\n", parsed, why), SettingsFileStatus::Corrupt);
+
+    RememberedSettings shown{1280, 720, 24, false, true, true};
+    shown.showFps = true;
+    ASSERT_EQ(parseSettings(formatSettings(shown), parsed, why), SettingsFileStatus::Read) << why;
+    EXPECT_EQ(parsed, shown);
+
+    // Remembered, then the command line's word wins; the choice carries it to the file.
+    DialogPreset p = presetSettings(LISTED, offered(), &shown, CommandLine{});
+    EXPECT_TRUE(p.showFps);
+    p = presetSettings(LISTED, offered(), &shown, options({"--no-show-fps"}));
+    EXPECT_FALSE(p.showFps);
+    p = presetSettings(LISTED, offered(), nullptr, options({"--show-fps"}));
+    EXPECT_TRUE(p.showFps);
+    SettingsChoice choice;
+    choice.mode = {1280, 720};
+    choice.showFps = true;
+    EXPECT_TRUE(rememberedFromChoice(choice, offered()).showFps);
+}
