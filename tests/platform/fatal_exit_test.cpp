@@ -67,7 +67,8 @@ TEST_F(FatalExitDeathTest, EveryFatalMessageComesAfterTheDesktopIsRestored)
 {
     const std::string broken = std::string(GW_BUILD_DIR) + "/fatal-exit-broken.jpg";
     std::ofstream(broken) << "not a picture";
-    const std::string noFonts = std::string(GW_BUILD_DIR) + "/fonts-none.conf";
+    // A name of this test's own: tests run side by side, and another writes such a file too.
+    const std::string noFonts = std::string(GW_BUILD_DIR) + "/fonts-none-fatal-exit.conf";
     std::ofstream(noFonts) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
 
     EXPECT_EXIT((openFullScreenGameWindow(), g_renderer.loadTexture("no/such/picture.jpg", 1)),

@@ -127,7 +127,8 @@ platform::MessageResult printMessage(const platform::MessageBoxRequest& request)
 TEST(OutlineFontDeathTest, NoFontFoundShowsAMessageAndEndsWithCodeZero)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const std::string config = std::string(GW_BUILD_DIR) + "/fonts-none.conf";
+    // A name of this test's own: tests run side by side, and another writes such a file too.
+    const std::string config = std::string(GW_BUILD_DIR) + "/fonts-none-outline-font.conf";
     std::ofstream(config) << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
     EXPECT_EXIT(
         {
